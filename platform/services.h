@@ -1,0 +1,162 @@
+// The Windows services the program uses, as one abstract interface.
+//
+// Every method stands for one ANSI Windows call (or a tiny fixed group of them)
+// and reports the way that call does: registry methods return Windows error
+// codes, the others a success flag with the error code available from
+// LastError(). Paths are ANSI-code-page texts with backslash separators.
+// Nothing here throws, and nothing here needs <windows.h>: the removal and
+// location logic compile and run on any host against the simulated machine.
+#pragma once
+
+#include <cstdint>
+#include <string>
+
+// Windows error codes the program and its tests look at.
+namespace winerr {
+constexpr long kSuccess = 0;
+constexpr long kFileNotFound = 2;
+constexpr long kPathNotFound = 3;
+constexpr long kAccessDenied = 5;
+constexpr long kInvalidHandle = 6;
+constexpr long kSharingViolation = 32;
+constexpr long kFileExists = 80;
+constexpr long kInvalidParameter = 87;
+constexpr long kDirNotEmpty = 145;
+constexpr long kAlreadyExists = 183;
+constexpr long kFilenameTooLong = 206;
+constexpr long kMoreData = 234;
+constexpr long kNoMoreItems = 259;
+}  // namespace winerr
+
+// Registry key handle. The predefined roots carry their Windows values.
+using RegKey = std::uintptr_t;
+constexpr RegKey kHkeyCurrentUser = 0x80000001u;
+constexpr RegKey kHkeyLocalMachine = 0x80000002u;
+
+// Registry access masks.
+constexpr std::uint32_t kKeyRead = 0x20019;       // KEY_READ
+constexpr std::uint32_t kKeyReadWrite = 0x2001F;  // KEY_READ | KEY_WRITE
+constexpr std::uint32_t kKeyAllAccess = 0xF003F;  // KEY_ALL_ACCESS
+
+// File attribute bits.
+constexpr std::uint32_t kAttrReadOnly = 0x1;
+constexpr std::uint32_t kAttrHidden = 0x2;
+constexpr std::uint32_t kAttrSystem = 0x4;
+constexpr std::uint32_t kAttrDirectory = 0x10;
+constexpr std::uint32_t kAttrArchive = 0x20;
+constexpr std::uint32_t kAttrNormal = 0x80;
+
+// Shell special folders (CSIDL values).
+namespace csidl {
+constexpr int kStartMenu = 0x0B;
+constexpr int kDesktopDirectory = 0x10;
+constexpr int kCommonStartMenu = 0x16;
+constexpr int kCommonDesktopDirectory = 0x19;
+constexpr int kAppData = 0x1A;
+constexpr int kCommonAppData = 0x23;
+constexpr int kWindows = 0x24;
+constexpr int kSystem = 0x25;
+constexpr int kProgramFiles = 0x26;
+constexpr int kPersonal = 0x05;
+constexpr int kProfile = 0x28;
+constexpr int kProgramFilesX86 = 0x2A;
+constexpr int kProgramFilesCommon = 0x2B;
+}  // namespace csidl
+
+// SHFileOperation: the one operation and the flags the program uses.
+constexpr unsigned kFoDelete = 0x3;
+constexpr unsigned kFofSilent = 0x4;
+constexpr unsigned kFofNoConfirmation = 0x10;
+constexpr unsigned kFofAllowUndo = 0x40;
+constexpr unsigned kFofNoErrorUi = 0x400;
+constexpr unsigned kRecycleFlags = 0x454;  // the four above together
+
+// SHBrowseForFolder flag for the typed-folder field.
+constexpr unsigned kBifEditBox = 0x10;
+
+// A window handle, carried opaquely; 0 means none.
+using WindowHandle = std::uintptr_t;
+// A search handle from FindFirst; 0 means "no search" (INVALID_HANDLE_VALUE).
+using FindHandle = std::uintptr_t;
+// A shell item-id list from the folder browser; 0 means none (cancelled).
+using ItemList = std::uintptr_t;
+
+// One directory entry as FindFirstFileA/FindNextFileA report it.
+struct FindData {
+  std::string name;             // cFileName
+  std::uint32_t attributes = 0; // dwFileAttributes
+};
+
+// What GetVersionExA reports. All zero when the call fails.
+struct OsVersion {
+  std::uint32_t major = 0;
+  std::uint32_t minor = 0;
+  std::uint32_t build = 0;
+  std::uint32_t platformId = 0;
+};
+
+class IWindowsServices {
+ public:
+  virtual ~IWindowsServices() = default;
+
+  // --- Registry (results are Windows error codes) ---
+  // RegOpenKeyExA(parent, path, 0, access, &out).
+  virtual long OpenKey(RegKey parent, const std::string& path,
+                       std::uint32_t access, RegKey& out) = 0;
+  // RegQueryValueExA(key, name, no reserved, no type, buffer, &size) with a
+  // buffer of `capacity` bytes. On 0, `data` holds the `size` bytes that the
+  // call wrote (a string value's data includes its terminating NUL when the
+  // value was stored with one). 234 (more data) when the value does not fit.
+  virtual long QueryValue(RegKey key, const std::string& name,
+                          std::uint32_t capacity, std::string& data) = 0;
+  // RegEnumKeyExA(key, index, name, &size, ..., no class, &time) with a name
+  // buffer of `capacity` characters (the terminating NUL included).
+  virtual long EnumKey(RegKey key, std::uint32_t index, std::uint32_t capacity,
+                       std::string& name) = 0;
+  virtual long DeleteKey(RegKey parent, const std::string& name) = 0;  // RegDeleteKeyA
+  virtual long DeleteValue(RegKey key, const std::string& name) = 0;   // RegDeleteValueA
+  virtual long CloseKey(RegKey key) = 0;                               // RegCloseKey
+
+  // --- Files (success flags; LastError() tells why a call failed) ---
+  virtual bool SetCurrentDir(const std::string& path) = 0;  // SetCurrentDirectoryA
+  // FindFirstFileA(pattern, &data); returns 0 when nothing can be enumerated.
+  virtual FindHandle FindFirst(const std::string& pattern, FindData& out) = 0;
+  virtual bool FindNext(FindHandle find, FindData& out) = 0;  // FindNextFileA
+  virtual bool CloseFind(FindHandle find) = 0;                // FindClose
+  virtual bool MakeDirectory(const std::string& path) = 0;    // CreateDirectoryA(path, NULL)
+  virtual bool CopyOneFile(const std::string& from, const std::string& to,
+                           bool failIfExists) = 0;            // CopyFileA
+  virtual bool RemoveFile(const std::string& path) = 0;       // DeleteFileA
+  virtual bool RemoveDir(const std::string& path) = 0;        // RemoveDirectoryA
+  // Clears a file's attributes (read-only, hidden, system, archive) while its
+  // times stay as they are, but only if the file can be opened for reading.
+  // Returns false, changing nothing, when it cannot be opened.
+  virtual bool ClearFileAttributes(const std::string& path) = 0;
+  virtual long LastError() = 0;  // GetLastError
+
+  // --- Shell ---
+  // SHGetSpecialFolderPathA(no owner, 260-byte buffer, folder, no creation).
+  // `path` is emptied first and stays empty when the call fails.
+  virtual bool SpecialFolderPath(int csidlFolder, std::string& path) = 0;
+  // GetProfilesDirectoryA: the folder that holds the user profiles.
+  virtual bool ProfilesDirectory(std::string& path) = 0;
+  // SHFileOperationA with wFunc `operation`, pFrom `fromList` (a list of
+  // NUL-terminated paths ended by a second NUL), no pTo, fFlags `flags`.
+  // Returns the call's result: 0 is success.
+  virtual int ShellFileOperation(WindowHandle owner, unsigned operation,
+                                 const char* fromList, unsigned flags) = 0;
+  virtual bool ComInitialize() = 0;    // CoInitialize(NULL) succeeded (S_OK or S_FALSE)
+  virtual void ComUninitialize() = 0;  // CoUninitialize
+  // SHBrowseForFolderA with a zeroed BROWSEINFOA but for ulFlags and lpszTitle.
+  virtual ItemList BrowseForFolder(const std::string& title, unsigned flags) = 0;
+  // SHGetPathFromIDListA into a 260-byte buffer.
+  virtual bool PathFromItemList(ItemList items, std::string& path) = 0;
+  virtual void FreeItemList(ItemList items) = 0;  // CoTaskMemFree
+
+  // --- System ---
+  // GetVersionExA on a zeroed OSVERSIONINFOA of size 148; `out` stays zero on failure.
+  virtual bool GetOsVersion(OsVersion& out) = 0;
+  // GetUserNameA with a buffer of `capacity` characters; `name` is the text
+  // up to the first NUL, empty when the call fails.
+  virtual bool UserName(std::uint32_t capacity, std::string& name) = 0;
+};

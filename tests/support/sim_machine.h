@@ -1,0 +1,150 @@
+// An in-memory Windows machine: registry, drives, folders, files, Recycle Bin,
+// special folders, version and user name, behaving as the Windows calls do,
+// with fault injection and a log of the calls made.
+#pragma once
+
+#include <cstdint>
+#include <map>
+#include <memory>
+#include <optional>
+#include <set>
+#include <string>
+#include <vector>
+
+#include "platform/services.h"
+
+class SimMachine : public IWindowsServices {
+ public:
+  // Every service call the machine answers, for fault injection and the log.
+  enum class Call {
+    OpenKey, QueryValue, EnumKey, DeleteKey, DeleteValue, CloseKey,
+    SetCurrentDir, FindFirst, FindNext, CloseFind, MakeDirectory, CopyOneFile,
+    RemoveFile, RemoveDir, ClearFileAttributes, SpecialFolderPath,
+    ProfilesDirectory, ShellFileOperation, ComInitialize, ComUninitialize,
+    BrowseForFolder, PathFromItemList, FreeItemList, GetOsVersion, UserName,
+  };
+  struct CallRecord {
+    Call call;
+    std::string subject;  // the path, pattern, key path or value name the call names
+    long result;          // error code (registry), 0/1 flag, or the shell's result
+  };
+  // A fault makes matching calls fail with `error` (for calls with a success
+  // flag, the flag is false and LastError() gives `error`). Matching: the
+  // call kind (or any, when `call` is empty), a subject that contains
+  // `subjectContains` (case-insensitive; empty matches all), and when `nth` is
+  // not 0 only the nth such call (1-based).
+  struct Fault {
+    std::optional<Call> call;
+    std::string subjectContains;
+    int nth = 0;
+    long error = winerr::kAccessDenied;
+  };
+
+  SimMachine();  // drive C: only, empty; current folder "C:\"
+  // A machine laid out like a fresh Windows 7 as Wine presents it: Windows,
+  // system, Program Files and profile folders, both desktops and Start menus,
+  // version 6.1, user "tech".
+  static std::unique_ptr<SimMachine> StandardLayout();
+
+  // --- Seeding and inspection: files ---
+  void AddDrive(char letter);
+  bool AddFolder(const std::string& path);  // creates missing parents
+  bool AddFile(const std::string& path, const std::string& bytes = std::string(),
+               std::uint32_t attributes = kAttrArchive, std::uint64_t writeTime = 0);
+  bool Exists(const std::string& path) const;
+  bool IsFolder(const std::string& path) const;
+  bool ReadFile(const std::string& path, std::string& bytes) const;
+  std::uint32_t GetAttributes(const std::string& path) const;  // 0xFFFFFFFF when missing
+  bool SetAttributes(const std::string& path, std::uint32_t attributes);
+  std::uint64_t WriteTime(const std::string& path) const;
+  bool SetWriteTime(const std::string& path, std::uint64_t time);
+  std::string CurrentDir() const;
+  // Every path below `folder` (files and folders, as stored, sorted).
+  std::vector<std::string> ListTree(const std::string& folder) const;
+  // Holding a file open without sharing makes delete and copy fail (32) and
+  // keeps it from being opened for reading.
+  void HoldOpen(const std::string& path);
+  void ReleaseAll();
+
+  // Recycle Bin: each item that the shell deleted with the undo flag.
+  struct RecycledEntry {
+    std::string originalPath;  // the full path it had, files and folders below the item included
+    bool isFolder = false;
+    std::string bytes;
+  };
+  std::vector<RecycledEntry> Recycled() const;
+  // Permanently deleted by the shell (without the undo flag).
+  std::size_t PermanentlyDeletedCount() const;
+
+  // --- Seeding and inspection: registry ---
+  bool AddKey(RegKey root, const std::string& path);  // creates missing parents
+  bool SetValue(RegKey root, const std::string& path, const std::string& name,
+                const std::string& bytes);  // raw data, stored as given
+  bool SetStringValue(RegKey root, const std::string& path, const std::string& name,
+                      const std::string& text);  // stored with its terminating NUL
+  bool KeyExists(RegKey root, const std::string& path) const;
+  bool ValueExists(RegKey root, const std::string& path, const std::string& name) const;
+  std::vector<std::string> SubkeyNames(RegKey root, const std::string& path) const;
+  // Opening this key with any access beyond KEY_READ fails with 5.
+  void DenyFullAccess(RegKey root, const std::string& path);
+  std::size_t OpenKeyCount() const;  // keys opened and not yet closed
+
+  // --- Seeding: shell and system ---
+  void SetSpecialFolder(int csidlFolder, const std::string& path);  // unset: the call fails
+  void SetProfilesDirectory(const std::string& path);
+  void SetOsVersion(std::uint32_t major, std::uint32_t minor);
+  void SetUserName(const std::string& name);
+  // What the folder browser returns next: a path, or nothing (cancelled).
+  // `hasPath` false gives an item with no file-system path.
+  void SetBrowseResult(std::optional<std::string> path, bool hasPath = true);
+  int ComDepth() const;        // CoInitialize calls not yet balanced
+  int LiveItemLists() const;   // browser results not yet freed
+  int LiveFinds() const;       // searches not yet closed
+
+  // --- Fault injection and the call log ---
+  void InjectFault(const Fault& fault);
+  void FailCallNumber(std::size_t k, long error = winerr::kAccessDenied);  // the kth call overall, 1-based
+  void ClearFaults();
+  const std::vector<CallRecord>& Calls() const;
+  std::size_t CallCount() const;
+
+  // --- IWindowsServices ---
+  long OpenKey(RegKey parent, const std::string& path, std::uint32_t access, RegKey& out) override;
+  long QueryValue(RegKey key, const std::string& name, std::uint32_t capacity,
+                  std::string& data) override;
+  long EnumKey(RegKey key, std::uint32_t index, std::uint32_t capacity, std::string& name) override;
+  long DeleteKey(RegKey parent, const std::string& name) override;
+  long DeleteValue(RegKey key, const std::string& name) override;
+  long CloseKey(RegKey key) override;
+  bool SetCurrentDir(const std::string& path) override;
+  FindHandle FindFirst(const std::string& pattern, FindData& out) override;
+  bool FindNext(FindHandle find, FindData& out) override;
+  bool CloseFind(FindHandle find) override;
+  bool MakeDirectory(const std::string& path) override;
+  bool CopyOneFile(const std::string& from, const std::string& to, bool failIfExists) override;
+  bool RemoveFile(const std::string& path) override;
+  bool RemoveDir(const std::string& path) override;
+  bool ClearFileAttributes(const std::string& path) override;
+  long LastError() override;
+  bool SpecialFolderPath(int csidlFolder, std::string& path) override;
+  bool ProfilesDirectory(std::string& path) override;
+  int ShellFileOperation(WindowHandle owner, unsigned operation, const char* fromList,
+                         unsigned flags) override;
+  bool ComInitialize() override;
+  void ComUninitialize() override;
+  ItemList BrowseForFolder(const std::string& title, unsigned flags) override;
+  bool PathFromItemList(ItemList items, std::string& path) override;
+  void FreeItemList(ItemList items) override;
+  bool GetOsVersion(OsVersion& out) override;
+  bool UserName(std::uint32_t capacity, std::string& name) override;
+
+  ~SimMachine() override;
+
+ private:
+  struct Impl;
+  std::unique_ptr<Impl> m_impl;
+};
+
+// Windows wildcard matching of one name against a FindFirstFile pattern
+// ('*', '?', "*.*" matching names without a dot), case-insensitive.
+bool WildcardMatch(const std::string& pattern, const std::string& name);
