@@ -4,10 +4,13 @@
 #pragma once
 
 #include <string>
+#include <vector>
 
 #include "platform/services.h"
 #include "removal/run_ui.h"
 #include "removal/uninstall_state.h"
+
+class UniqueKey;
 
 // How a press of the remove button ended.
 enum class RunOutcome {
@@ -39,7 +42,48 @@ class UninstallEngine {
   long DeleteRegistryTree(RegKey parent, const std::string& name);
 
  private:
+  // The four shell folders that one run reads.
+  struct ShellFolders {
+    std::string commonDesktop;
+    std::string userDesktop;
+    std::string commonStartMenu;
+    std::string userStartMenu;
+  };
+
+  // The run's pieces (removal_run.cpp).
+  ShellFolders ReadShellFolders();
+  void LoadProtectedFolders(const ShellFolders& folders);
+  void DeleteProductFolder(const std::string& folder);
+  void ShowFinalReport();
+  // An existence test that answers "yes" when it cannot tell.
+  bool MayExist(const std::string& path);
+  // True for the error codes that say a file or folder is not there.
+  static bool IsAbsenceError(long error);
+
+  // Step 1 (student_backup.cpp); false when the run must be abandoned.
+  bool BackUpStudentData(const std::string& userDesktop);
+  bool CopyEntry(const std::string& source, const std::string& destination,
+                 const FindData& entry);
+  bool IsExistingFile(const std::string& path);
+  bool DeleteBackupFile(const std::string& path);
+
+  // Steps 5 and 6 (shortcut_sweep.cpp).
+  void SweepShortcuts(const std::string& desktop, const std::string& startMenu);
+  void DeleteListedShortcuts(const std::string& folder);
+  void DeleteProgramFolder(const std::string& startMenu);
+
+  // Step 7 (registry_cleanup.cpp). `holder` keeps the step's last key open
+  // until the end of the run.
+  void CleanRegistry(UniqueKey& holder);
+  void SweepProductSubkeys(RegKey productKey);
+  void ReportUnreachableProductKey();
+  void ReportUnreachableUninstallEntries();
+  long FirstSubkey(RegKey key, std::uint32_t capacity, std::string& name);
+
   IWindowsServices& m_services;
   IRunUi& m_ui;
   UninstallState& m_state;
+  // Folders no deletion may touch, read once per run.
+  std::vector<std::string> m_protectedFolders;
+  bool m_protectedLoaded = false;
 };

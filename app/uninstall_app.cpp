@@ -1,0 +1,30 @@
+#include "app/uninstall_app.h"
+
+#include "platform/win32_services.h"
+#include "ui/uninstall_dlg.h"
+
+namespace {
+// The program's one application object.
+CUninstallApp theApp;
+}  // namespace
+
+CWinApp& TheApp() { return theApp; }
+
+// No name: the title comes from the program file's name.
+CUninstallApp::CUninstallApp() : CWinApp(nullptr) {}
+
+CUninstallApp::~CUninstallApp() = default;
+
+BOOL CUninstallApp::InitInstance() {
+  Win32Services services;
+  CUninstallDlg dlg(services);
+  m_pMainWnd = &dlg;
+  dlg.DoModal();
+  m_pMainWnd = nullptr;
+  // FALSE: no message loop follows, the program ends.
+  return FALSE;
+}
+
+int WINAPI WinMain(HINSTANCE instance, HINSTANCE, LPSTR, int) {
+  return theApp.Start(instance);
+}

@@ -1,0 +1,13 @@
+// The application object: runs the main window and ends the program when it
+// closes.
+#pragma once
+
+#include "platform/dialog/win_app.h"
+
+class CUninstallApp : public CWinApp {
+ public:
+  CUninstallApp();
+  ~CUninstallApp() override;
+
+  BOOL InitInstance() override;
+};

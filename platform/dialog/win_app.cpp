@@ -1,0 +1,36 @@
+#include "platform/dialog/win_app.h"
+
+#include <vector>
+
+#include "platform/dialog/app_title.h"
+
+CWinApp::CWinApp(const char* appName) : m_appName(appName) {}
+
+int CWinApp::Start(HINSTANCE instance) {
+  m_instance = instance;
+  if (m_appName != nullptr) {
+    m_title = m_appName;
+  } else {
+    char path[MAX_PATH + 1] = {};
+    const DWORD length = ::GetModuleFileNameA(instance, path, MAX_PATH);
+    m_title = TitleFromModulePath(std::string(path, length <= MAX_PATH ? length : 0));
+  }
+  InitInstance();
+  return 0;
+}
+
+HICON CWinApp::LoadIcon(UINT id) const {
+  return ::LoadIconA(m_instance, MAKEINTRESOURCEA(id));
+}
+
+std::string CWinApp::LoadString(UINT id) const {
+  // LoadStringA fills the buffer up to its size less one; a string that
+  // reaches that length may have been cut, so try again with a larger one.
+  for (int size = 256;; size *= 2) {
+    std::vector<char> buffer(static_cast<size_t>(size), '\0');
+    const int length = ::LoadStringA(m_instance, id, buffer.data(), size);
+    if (length < size - 1 || size >= 65536) {
+      return std::string(buffer.data(), length > 0 ? static_cast<size_t>(length) : 0);
+    }
+  }
+}

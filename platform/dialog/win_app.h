@@ -1,0 +1,51 @@
+// The application object of the dialog layer. The program defines exactly one
+// object of a class derived from CWinApp, and the function TheApp() that
+// returns it; WinMain hands control to it through Start().
+#pragma once
+
+#include <windows.h>
+
+#include <string>
+
+#include "platform/dialog/wnd.h"
+
+// The command that asks for help (F1 through an accelerator or a menu).
+constexpr UINT kIdHelp = 0xE146;
+
+class CWinApp {
+ public:
+  // A null name means: take the title from the program file's name.
+  explicit CWinApp(const char* appName = nullptr);
+  virtual ~CWinApp() = default;
+  CWinApp(const CWinApp&) = delete;
+  CWinApp& operator=(const CWinApp&) = delete;
+
+  // Start-up: records the module, settles the title and runs InitInstance.
+  // The program ends when InitInstance returns: this layer runs no message
+  // loop of its own, the program's windows are modal. Returns the exit code.
+  int Start(HINSTANCE instance);
+
+  // The program's own start-up. FALSE ends the program.
+  virtual BOOL InitInstance() = 0;
+  // A help request. The program ships no help file, so it does nothing.
+  virtual void OnHelp() {}
+
+  HINSTANCE Instance() const { return m_instance; }
+  // The caption of message boxes shown without one.
+  const std::string& Title() const { return m_title; }
+  // LoadIconA on the program's module, at the system's standard icon size.
+  HICON LoadIcon(UINT id) const;
+  // A string from the program's string table; empty when it is missing.
+  std::string LoadString(UINT id) const;
+
+  // The main window: owner of modeless and ownerless dialogs; null when none.
+  CWnd* m_pMainWnd = nullptr;
+
+ private:
+  const char* m_appName;
+  HINSTANCE m_instance = nullptr;
+  std::string m_title;
+};
+
+// Defined by the program next to its one application object.
+CWinApp& TheApp();

@@ -1,0 +1,106 @@
+// The program's fixed texts, paths, registry keys and shortcut tables.
+#pragma once
+
+namespace texts {
+
+// Confirmation of an installation folder.
+inline constexpr char kExeName[] = "\\MarloCoach.exe";
+inline constexpr char kConfirmLocation[] =
+    "The \"MarloCoach.exe\" file was not found in this location.  "
+    "Are you sure that this is your Marlo Coach folder?";
+inline constexpr char kConfirmCaption[] = "Confirm Location.";
+inline constexpr char kTypedFolderStatus[] =
+    "Marlo Coach folder selected.  Please BE SURE that this is the correct location "
+    "and that there are no other Non-Marlo Coach files in this location before "
+    "continuing, as ALL its contents will be COMPLETELY ERASED.";
+inline constexpr char kBrowsedFolderStatus[] =
+    "Marlo Coach folder selected.  Please BE SURE that this is the correct location "
+    "before continuing, as its contents will be COMPLETELY ERASED.";
+inline constexpr char kBrowseTitle[] =
+    "Please select the folder in which the Marlo Coach is installed.";
+
+// Installation location.
+inline constexpr char kProductKeyForReading[] = "SOFTWARE\\Bellmont Learning Group\\Marlo Coach";
+inline constexpr char kInstallPathValue[] = "InstallPath";
+inline constexpr char kDefaultFolder[] = "C:\\Program Files\\Marlo Coach";
+inline constexpr char kDefaultExe[] = "C:\\Program Files\\Marlo Coach\\MarloCoach.exe";
+
+// The run.
+inline constexpr char kPatience[] =
+    "Please be patient, as this process can sometimes take a few minutes...click OK to continue.";
+inline constexpr char kStep1[] = "Step 1 of 7: Copying student data to desktop...";
+inline constexpr char kStep2[] = "Step 2 of 7: Deleting MLC Students folder...";
+inline constexpr char kStep3[] = "Step 3 of 7: Deleting InstallShield folder...";
+inline constexpr char kStep4[] = "Step 4 of 7: Deleting Marlo Coach folder...";
+inline constexpr char kStep5[] = "Step 5 of 7: Deleting desktop shortcuts...";
+inline constexpr char kStep6[] = "Step 6 of 7: Deleting Start Menu Shortcuts...";
+inline constexpr char kStep7[] = "Step 7 of 7: Removing registry information...";
+inline constexpr char kInstallerCache[] =
+    "C:\\Program Files\\InstallShield Installation Information\\"
+    "{6D2A9C31-58E4-4F07-9B1C-3E7A20D4F865}";
+inline constexpr char kCouldNotDelete[] = "Could not delete: ";
+inline constexpr char kErrorCaption[] = "Error";
+inline constexpr char kFolderLine[] = "Folder: ";
+inline constexpr char kFileLine[] = "File: ";
+inline constexpr char kSuccess[] = "The Marlo Coach has been removed from your computer.";
+inline constexpr char kSuccessCaption[] = "Success!";
+inline constexpr char kLeftoversHeader[] =
+    "Unable to remove the following components...please remove them manually:";
+
+// Student-data backup.
+inline constexpr char kBackupName[] = "Marlo Coach Saved Student Data";
+inline constexpr char kStudentsName[] = "Students";
+inline constexpr char kCopyFailed[] =
+    "Unable to copy your student data.  Please copy manually, then try removing the "
+    "installation again.  Contact BLG at (555)555-0142 if you have any questions.";
+inline constexpr char kCouldNotDeleteFile[] = "Could not delete file: ";
+inline constexpr char kCouldNotDeleteDirectory[] = "Could not delete directory: ";
+
+// Shortcut sweep.
+inline constexpr const char* kDesktopShortcuts[] = {
+    "MarloCoach Administration.lnk",
+    "Marlo Coach Administration.lnk",
+    "MarloCoach Admin.lnk",
+    "Marlo Coach Admin.lnk",
+    "Shortcut to MarloCoach.exe.lnk",
+    "Shortcut to Marlo Coach.exe.lnk",
+    "Marlo Coach Videos.lnk",
+    "Marlo Coach User's Guide.lnk",
+    "Marlo Coach Administration.lnk",
+    "Marlo Coach Students.lnk",
+    "Marlo Coach Students Folder.lnk",
+};
+inline constexpr const char* kStartMenuShortcuts[] = {
+    "Programs\\Marlo Coach\\Marlo Coach Administration.lnk",
+    "Programs\\Marlo Coach\\Students Folder.lnk",
+    "Programs\\Marlo Coach\\Training Videos.lnk",
+    "Programs\\Marlo Coach\\Marlo Coach User's Guide.lnk",
+    "Programs\\Marlo Coach\\Uninstall the Marlo Coach.lnk",
+    "Programs\\Marlo Coach\\Marlo Coach Students.lnk",
+    "Programs\\Marlo Coach\\Marlo Coach Students Folder.lnk",
+    "Programs\\Marlo Coach\\Marlo Coach Videos.lnk",
+    "Programs\\Marlo Coach\\Uninstall.lnk",
+};
+inline constexpr char kProgramFolderSuffix[] = "\\Programs\\Marlo Coach";
+inline constexpr char kDesktopPart[] = "\\Desktop\\";
+inline constexpr char kStartMenuPart[] = "\\Start Menu\\";
+
+// Registry cleanup.
+inline constexpr char kProductKey[] = "Software\\Bellmont Learning Group\\Marlo Coach";
+inline constexpr char kUninstallKey[] = "SOFTWARE\\Microsoft\\Windows\\CurrentVersion\\Uninstall";
+inline constexpr const char* kUninstallEntries[] = {
+    "Marlo Coach",
+    "MarloCoach",
+    "{7F41A2D8-3B96-11D6-8C25-5A0E93C71B40}",
+    "{6D2A9C31-58E4-4F07-9B1C-3E7A20D4F865}",
+};
+inline constexpr char kProductSubkeyLine[] =
+    "Registry Key: HKEY_LOCAL_MACHINE\\Software\\Bellmont Learning Group\\Marlo Coach\\";
+inline constexpr char kInstallPathLine[] =
+    "Registry Value: HKEY_LOCAL_MACHINE\\Software\\Bellmont Learning Group\\Marlo Coach, "
+    "InstallPath";
+inline constexpr char kUninstallLine[] =
+    "Registry Key: HKEY_LOCAL_MACHINE\\Software\\Microsoft\\Windows\\CurrentVersion\\"
+    "Uninstall\\Marlo Coach";
+
+}  // namespace texts

@@ -1,0 +1,52 @@
+// Pure path rules of the removal: no services, no state, safe on any input.
+#pragma once
+
+#include <cstddef>
+#include <string>
+#include <vector>
+
+// The SHFileOperation source list holds one path in a buffer of this many
+// characters, ended by two NULs.
+constexpr std::size_t kSourceListCapacity = 260;
+
+// The students folder that belongs to a location: the text in front of the
+// location's first backslash (normally the drive) + "\MLC Students";
+// "C:\MLC Students" when no location is known.
+std::string StudentsFolderFor(const std::string& location);
+
+// The text with every trailing backslash dropped ("D:\" gives "D:", "\" gives "").
+std::string WithoutTrailingBackslashes(const std::string& path);
+
+// The folder a location names, as the removal tests and deletes it: trailing
+// backslashes dropped, except that a root keeps one ("D:\\" gives "D:\").
+std::string FolderPathOf(const std::string& location);
+
+// Drops the last path component: keeps what stands in front of the last
+// backslash; a text without a backslash becomes empty.
+std::string DropLastComponent(const std::string& path);
+
+// The per-user folder derived from a shared one: three components dropped,
+// then "\" + user name + lastPart (lastPart is "\Desktop\" or "\Start Menu\").
+std::string DerivePerUserFolder(const std::string& folder, const std::string& userName,
+                                const std::string& lastPart);
+
+// A comparable form of a path: ASCII lower case, doubled and trailing
+// backslashes dropped, "." and ".." components resolved, trailing dots and
+// blanks of each component dropped. A drive root becomes "x:"; the root of the
+// current drive (or an empty path) becomes "".
+std::string ComparablePath(const std::string& path);
+
+// True for a path that names a drive root, the root of the current drive, a
+// bare network share or nothing at all.
+bool IsRootPath(const std::string& path);
+
+// True when deleting `target` would delete a drive root, one of the
+// `protectedFolders` (empty entries are ignored) or a folder that contains one
+// of them. A target without a drive ("\Windows") is compared with the
+// protected folders without their drives as well.
+bool IsProtectedFolder(const std::string& target,
+                       const std::vector<std::string>& protectedFolders);
+
+// Writes `path` followed by two NULs into `buffer` of kSourceListCapacity
+// characters. Returns false, writing nothing, when it does not fit.
+bool BuildSourceList(const std::string& path, char (&buffer)[kSourceListCapacity]);

@@ -1,0 +1,142 @@
+// Step 1: the student data is copied in full to the desktop, or the run
+// stops before anything of the product is deleted.
+#include <gtest/gtest.h>
+
+#include <algorithm>
+
+#include "tests/engine/scenario.h"
+
+using scenario::Bench;
+
+namespace {
+
+const char kCopyFailed[] =
+    "Unable to copy your student data.  Please copy manually, then try removing the installation "
+    "again.  Contact BLG at (555)555-0142 if you have any questions.";
+const std::string kBackup = scenario::kBackup;
+const std::string kStudents = std::string(scenario::kLocation) + "\\Students";
+
+// The run stopped after step 1: the message, the progress window closed, no
+// report, nothing of the product touched.
+void ExpectAbandoned(const Bench& b, RunOutcome outcome) {
+  EXPECT_EQ(outcome, RunOutcome::Finished);
+  ASSERT_GE(b.ui.Boxes().size(), 2u);
+  EXPECT_EQ(b.ui.Boxes().back().text, kCopyFailed);
+  EXPECT_FALSE(b.ui.Boxes().back().caption.has_value());
+  EXPECT_EQ(b.ui.Events().back(), "destroy");
+  EXPECT_TRUE(b.machine->Recycled().empty());
+  EXPECT_TRUE(b.machine->Exists(std::string(scenario::kLocation) + "\\MarloCoach.exe"));
+  EXPECT_TRUE(b.state.m_failures.empty());
+}
+
+}  // namespace
+
+TEST(StudentBackup, MissingStudentsFolderAbandonsTheRun) {
+  Bench b;
+  b.machine->AddFile(std::string(scenario::kLocation) + "\\MarloCoach.exe");
+  b.state.m_location = scenario::kLocation;
+  ExpectAbandoned(b, b.engine.Run(scenario::kLocation));
+  EXPECT_FALSE(b.machine->Exists(kBackup));  // the empty backup folder was removed again
+}
+
+TEST(StudentBackup, ASecondRunAddsToTheEarlierBackupWithoutOverwriting) {
+  Bench b;
+  scenario::Installation inst = scenario::SeedInstallation(b);
+  b.machine->AddFile(kBackup + "\\roster.txt", "last year's roster");
+  b.machine->AddFile(kBackup + "\\old.txt", "earlier");
+  EXPECT_EQ(b.engine.Run(scenario::kLocation), RunOutcome::Finished);
+  std::string bytes;
+  EXPECT_TRUE(b.machine->ReadFile(kBackup + "\\roster.txt", bytes) && bytes == "last year's roster");
+  EXPECT_TRUE(b.machine->Exists(kBackup + "\\old.txt"));
+  EXPECT_TRUE(b.machine->ReadFile(kBackup + "\\class1\\alice.dat", bytes) && bytes == "alice progress");
+  EXPECT_FALSE(b.machine->Exists(scenario::kLocation));
+  EXPECT_EQ(scenario::CheckPromises(b, inst), std::vector<std::string>());
+}
+
+TEST(StudentBackup, AFileThatCannotBeCopiedRollsTheWholeBackupBack) {
+  Bench b;
+  scenario::SeedInstallation(b);
+  b.machine->HoldOpen(kStudents + "\\roster.txt");  // enumerated last: everything else is copied
+  ExpectAbandoned(b, b.engine.Run(scenario::kLocation));
+  EXPECT_FALSE(b.machine->Exists(kBackup));  // dot-named and read-only copies went too
+  // Each file of the rollback is shown and painted at once; once a subfolder
+  // is gone, the folder's path carries a trailing backslash.
+  std::vector<std::string> expected;
+  for (const char* rest : {"\\.cache\\state.bin", "\\\\.profile", "\\\\class1\\alice.dat",
+                           "\\\\class1\\bob.dat", "\\\\class2\\deep\\notes.txt"}) {
+    expected.push_back("detail:" + kBackup + rest);
+    expected.push_back("redraw");
+  }
+  const std::vector<std::string>& events = b.ui.Events();
+  auto top = std::find(events.begin(), events.end(), "top");
+  ASSERT_NE(top, events.end());
+  EXPECT_EQ(std::vector<std::string>(top + 1, top + 1 + expected.size()), expected);
+}
+
+TEST(StudentBackup, AnyGapInTheCopyAbandonsTheRun) {
+  const SimMachine::Fault faults[] = {
+      {SimMachine::Call::CopyOneFile, "alice.dat", 0, winerr::kAccessDenied},
+      {SimMachine::Call::MakeDirectory, "Data\\class2", 0, winerr::kAccessDenied},
+      {SimMachine::Call::SetCurrentDir, "Students\\class2", 0, winerr::kAccessDenied},
+      {SimMachine::Call::FindFirst, "class2\\deep\\*", 0, winerr::kAccessDenied},
+      {SimMachine::Call::FindNext, "Students\\class1", 0, winerr::kInvalidParameter},
+  };
+  for (const SimMachine::Fault& fault : faults) {
+    SCOPED_TRACE(fault.subjectContains);
+    Bench b;
+    scenario::SeedInstallation(b);
+    b.machine->InjectFault(fault);
+    ExpectAbandoned(b, b.engine.Run(scenario::kLocation));
+    EXPECT_FALSE(b.machine->Exists(kBackup));
+  }
+}
+
+TEST(StudentBackup, ARollbackThatFailsSaysSoBeforeTheCopyMessage) {
+  Bench b;
+  scenario::SeedInstallation(b);
+  b.machine->HoldOpen(kStudents + "\\roster.txt");
+  b.machine->HoldOpen(kBackup + "\\class1\\alice.dat");
+  ExpectAbandoned(b, b.engine.Run(scenario::kLocation));
+  ASSERT_EQ(b.ui.Boxes().size(), 3u);
+  EXPECT_EQ(b.ui.Boxes()[1].text, "Could not delete file: " + kBackup + "\\\\class1\\alice.dat");
+  EXPECT_EQ(b.ui.Boxes()[1].caption, std::optional<std::string>("Error"));
+}
+
+TEST(StudentBackup, WithoutAUserDesktopNothingIsWrittenAnywhere) {
+  Bench b;
+  scenario::SeedInstallation(b);
+  b.machine->SetSpecialFolder(csidl::kDesktopDirectory, "C:\\nowhere");
+  ExpectAbandoned(b, b.engine.Run(scenario::kLocation));
+  for (const SimMachine::CallRecord& call : b.machine->Calls())
+    EXPECT_NE(call.call, SimMachine::Call::MakeDirectory) << call.subject;
+}
+
+TEST(StudentBackup, AnEarlierBackupKeepsItsContentsWhenASubfolderCannotBeMade) {
+  Bench b;
+  scenario::SeedInstallation(b);
+  b.machine->AddFile(kBackup + "\\old.txt", "earlier");
+  b.machine->AddFile(kBackup + "\\class1", "a file where a folder must go");
+  ExpectAbandoned(b, b.engine.Run(scenario::kLocation));
+  EXPECT_TRUE(b.machine->Exists(kBackup + "\\old.txt"));
+  EXPECT_FALSE(b.machine->IsFolder(kBackup + "\\class1"));
+}
+
+TEST(StudentBackup, DeleteFolderTreeNeverTouchesAnythingButItsOwnFolder) {
+  Bench b;
+  const std::string desktop = scenario::kUserDesktop;
+  b.machine->AddFile(desktop + "\\Marlo Coach Saved Student Data.zip", "archive");
+  b.machine->AddFile(desktop + "\\lesson plan.doc", "not ours");
+  b.machine->SetCurrentDir(desktop);
+  std::string parent = desktop;
+  // The prefix test matches the archive, but the folder itself is not there.
+  EXPECT_FALSE(b.engine.DeleteFolderTree(parent, "Marlo Coach Saved Student Data"));
+  EXPECT_TRUE(b.machine->Exists(desktop + "\\Marlo Coach Saved Student Data.zip"));
+  EXPECT_TRUE(b.machine->Exists(desktop + "\\lesson plan.doc"));
+  EXPECT_TRUE(b.ui.Boxes().empty());
+
+  b.machine->AddFile(kBackup + "\\kept.txt");
+  b.machine->InjectFault({SimMachine::Call::SetCurrentDir, "Saved Student Data", 1});
+  EXPECT_FALSE(b.engine.DeleteFolderTree(parent, "Marlo Coach Saved Student Data"));
+  EXPECT_TRUE(b.machine->Exists(kBackup + "\\kept.txt"));
+  EXPECT_TRUE(b.machine->Exists(desktop + "\\lesson plan.doc"));
+}

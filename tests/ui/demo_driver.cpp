@@ -1,0 +1,170 @@
+// demo_driver: the demo's hands and eyes inside the Wine prefix.
+//
+//   demo_driver journey EXE    starts EXE and takes the default journey:
+//                              Remove, OK at the patience prompt, OK at the
+//                              final report, which it prints as "REPORT" lines.
+//   demo_driver progress EXE   the same up to the message that the student
+//                              data could not be copied (seed no Students
+//                              folder for it), to show the progress window.
+//   demo_driver registry       tells which of the product's registry keys and
+//                              values remain, and whether the neighbours are
+//                              kept.
+//
+// Before it leaves a screen, the driver writes "SCREEN <name>" on stdout and
+// waits for a line on stdin; the demo script takes a screenshot meanwhile.
+// Exit code 0 when the journey ran to the program's end, or when the product
+// key holds nothing the program removes (no subkeys, no InstallPath), no
+// uninstall entry of the product is left and the neighbours are kept; 1
+// otherwise.
+#include <windows.h>
+
+#include <cstdio>
+#include <cstring>
+#include <string>
+#include <vector>
+
+#include "tests/ui/machine_checks.h"
+#include "tests/ui/program_driver.h"
+#include "tests/ui/seed_installation.h"
+
+namespace {
+
+const char kTitle[] = "Marlo Coach Manual Uninstaller";
+constexpr DWORD kPaintMs = 300;  // for the windows behind a new message box
+
+// Asks the demo script for a screenshot and waits until it is taken.
+void Screen(const char* name) {
+  std::printf("SCREEN %s\n", name);
+  std::fflush(stdout);
+  char line[64];
+  if (!std::fgets(line, sizeof line, stdin)) std::fprintf(stderr, "no answer for %s\n", name);
+}
+
+// Prints a text with each of its lines behind `tag`.
+void PrintLines(const char* tag, const std::string& text) {
+  size_t start = 0;
+  while (start <= text.size()) {
+    size_t end = text.find('\n', start);
+    if (end == std::string::npos) end = text.size();
+    std::printf("%s %s\n", tag, text.substr(start, end - start).c_str());
+    start = end + 1;
+  }
+}
+
+// Starts the program, shows its main window, presses Remove and answers OK
+// at the patience prompt. False (with a message) when a screen is missing.
+bool StartRemoval(drive::Program& program, const std::string& exe) {
+  std::string error;
+  if (!program.Start(exe, error)) {
+    std::fprintf(stderr, "%s\n", error.c_str());
+    return false;
+  }
+  HWND main = program.WaitForCaption(kTitle);
+  if (!main) {
+    std::fprintf(stderr, "the main window did not appear\n");
+    return false;
+  }
+  Screen("main-window");
+  drive::Box box;
+  if (!drive::Click(main, IDOK) || !program.NextBox(box)) {
+    std::fprintf(stderr, "no prompt after Remove\n");
+    return false;
+  }
+  Screen("patience-prompt");
+  return program.Answer(box, IDOK);
+}
+
+// Answers the box with OK and waits for the program to end.
+bool Finish(drive::Program& program, const drive::Box& box) {
+  if (program.Answer(box, IDOK) && program.WaitExit()) return true;
+  std::fprintf(stderr, "the program did not end after \"%s\"\n", box.text.c_str());
+  return false;
+}
+
+int Journey(const std::string& exe) {
+  drive::Program program;
+  drive::Box box;
+  if (!StartRemoval(program, exe)) return 1;
+  if (!program.NextBox(box, drive::kExitTimeoutMs)) {
+    std::fprintf(stderr, "no final report\n");
+    return 1;
+  }
+  Screen("final-report");
+  std::printf("REPORT %s\n", box.caption.c_str());
+  PrintLines("REPORT", box.text);
+  return Finish(program, box) ? 0 : 1;
+}
+
+// The run processes no messages, so during a normal run the progress window
+// is never painted. When the student data cannot be copied, the run stops
+// with the progress window up and a message box open, whose message loop
+// paints it.
+int Progress(const std::string& exe) {
+  drive::Program program;
+  drive::Box box;
+  if (!StartRemoval(program, exe)) return 1;
+  if (!program.NextBox(box, drive::kExitTimeoutMs) || !program.ProgressWindow()) {
+    std::fprintf(stderr, "no copy failure message over the progress window\n");
+    return 1;
+  }
+  Sleep(kPaintMs);
+  Screen("progress-window");
+  return Finish(program, box) ? 0 : 1;
+}
+
+std::vector<std::string> ValueNames(const std::string& path) {
+  std::vector<std::string> names;
+  HKEY key = nullptr;
+  if (RegOpenKeyExA(HKEY_LOCAL_MACHINE, path.c_str(), 0, KEY_READ, &key) != ERROR_SUCCESS)
+    return names;
+  char name[256];
+  for (DWORD index = 0;; ++index) {
+    DWORD size = sizeof name;
+    if (RegEnumValueA(key, index, name, &size, nullptr, nullptr, nullptr, nullptr) != ERROR_SUCCESS)
+      break;
+    names.push_back(size ? name : "(default)");
+  }
+  RegCloseKey(key);
+  return names;
+}
+
+std::string Join(const std::vector<std::string>& items) {
+  std::string text;
+  for (const auto& item : items) text += (text.empty() ? "" : ", ") + item;
+  return text.empty() ? "none" : text;
+}
+
+int Registry() {
+  const std::string product = seed::kProductKey;
+  const std::string uninstall = std::string(seed::kUninstallKey) + "\\";
+  std::vector<std::string> remaining;
+  for (const auto& entry : seed::UninstallEntries())
+    if (check::KeyExists(uninstall + entry)) remaining.push_back(entry);
+  if (check::KeyExists(product))
+    std::printf("  HKLM\\%s: still there; subkeys: %s; values: %s\n", product.c_str(),
+                Join(check::Subkeys(product)).c_str(), Join(ValueNames(product)).c_str());
+  else
+    std::printf("  HKLM\\%s: gone\n", product.c_str());
+  std::printf("  uninstall entries of the product: %u of %u remain%s%s\n",
+              static_cast<unsigned>(remaining.size()),
+              static_cast<unsigned>(seed::UninstallEntries().size()),
+              remaining.empty() ? "" : ": ", remaining.empty() ? "" : Join(remaining).c_str());
+  const bool neighbourKey = check::KeyExists(seed::kNeighbourProductKey);
+  const bool neighbourEntry = check::KeyExists(uninstall + seed::kNeighbourUninstallEntry);
+  std::printf("  neighbours left alone: HKLM\\%s %s; uninstall entry \"%s\" %s\n",
+              seed::kNeighbourProductKey, neighbourKey ? "kept" : "GONE",
+              seed::kNeighbourUninstallEntry, neighbourEntry ? "kept" : "GONE");
+  const bool cleaned = check::Subkeys(product).empty() &&
+                       !check::ValueExists(product, "InstallPath") && remaining.empty();
+  return cleaned && neighbourKey && neighbourEntry ? 0 : 1;
+}
+
+}  // namespace
+
+int main(int argc, char** argv) {
+  if (argc == 3 && std::strcmp(argv[1], "journey") == 0) return Journey(argv[2]);
+  if (argc == 3 && std::strcmp(argv[1], "progress") == 0) return Progress(argv[2]);
+  if (argc == 2 && std::strcmp(argv[1], "registry") == 0) return Registry();
+  std::fputs("usage: demo_driver journey|progress EXE | demo_driver registry\n", stderr);
+  return 2;
+}

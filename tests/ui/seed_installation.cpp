@@ -1,0 +1,367 @@
+#include "tests/ui/seed_installation.h"
+
+#include <windows.h>
+#include <shlobj.h>
+#include <shlwapi.h>
+
+#include <algorithm>
+
+namespace seed {
+namespace {
+
+const char* const kFirstNames[] = {"Ada",   "Ben",   "Chloe", "Dev",  "Ella", "Finn",
+                                   "Grace", "Hugo",  "Isla",  "Jack", "Kira", "Liam",
+                                   "Maya",  "Noah",  "Olive", "Pete"};
+const char* const kStudentFiles[] = {"Progress.mlc", "Lesson 01.dat", "Lesson 02.dat",
+                                     "Notes.txt",    "Quiz scores.csv", "Reading log.txt",
+                                     "Lesson 03.dat", "Drawing.bmp"};
+
+// Deterministic bytes of a given size, different for every file.
+std::string Content(const std::string& label, size_t size) {
+  std::string text;
+  text.reserve(size);
+  while (text.size() < size) text += label + " | ";
+  text.resize(size);
+  return text;
+}
+
+bool MakeFolders(const std::string& path) {
+  for (size_t at = path.find('\\', 3); ; at = path.find('\\', at + 1)) {
+    std::string part = path.substr(0, at);
+    if (!CreateDirectoryA(part.c_str(), nullptr) && GetLastError() != ERROR_ALREADY_EXISTS)
+      return false;
+    if (at == std::string::npos) return true;
+  }
+}
+
+bool PutFile(const std::string& path, const std::string& bytes, DWORD attributes = 0) {
+  size_t slash = path.rfind('\\');
+  if (slash != std::string::npos && !MakeFolders(path.substr(0, slash))) return false;
+  HANDLE file = CreateFileA(path.c_str(), GENERIC_WRITE, 0, nullptr, CREATE_ALWAYS,
+                            FILE_ATTRIBUTE_NORMAL, nullptr);
+  if (file == INVALID_HANDLE_VALUE) return false;
+  DWORD written = 0;
+  BOOL ok = WriteFile(file, bytes.data(), static_cast<DWORD>(bytes.size()), &written, nullptr);
+  CloseHandle(file);
+  if (!ok || written != bytes.size()) return false;
+  return attributes == 0 || SetFileAttributesA(path.c_str(), attributes);
+}
+
+bool SetString(HKEY key, const char* name, const std::string& value) {
+  return RegSetValueExA(key, name, 0, REG_SZ, reinterpret_cast<const BYTE*>(value.c_str()),
+                        static_cast<DWORD>(value.size() + 1)) == ERROR_SUCCESS;
+}
+
+// Creates HKLM\path and sets the given name/value pairs in it.
+bool PutKey(const std::string& path, const std::vector<std::pair<const char*, std::string>>& values) {
+  HKEY key = nullptr;
+  if (RegCreateKeyExA(HKEY_LOCAL_MACHINE, path.c_str(), 0, nullptr, 0, KEY_ALL_ACCESS, nullptr,
+                      &key, nullptr) != ERROR_SUCCESS)
+    return false;
+  bool ok = true;
+  for (const auto& value : values) ok = SetString(key, value.first, value.second) && ok;
+  RegCloseKey(key);
+  return ok;
+}
+
+bool DeleteKeyTree(const std::string& path) {
+  DWORD result = SHDeleteKeyA(HKEY_LOCAL_MACHINE, path.c_str());
+  return result == ERROR_SUCCESS || result == ERROR_FILE_NOT_FOUND;
+}
+
+std::string ShellFolder(int csidl) {
+  char buffer[MAX_PATH] = "";
+  if (!SHGetSpecialFolderPathA(nullptr, buffer, csidl, TRUE)) return std::string();
+  return buffer;
+}
+
+std::string DropComponent(const std::string& path) {
+  size_t slash = path.rfind('\\');
+  return slash == std::string::npos ? std::string() : path.substr(0, slash);
+}
+
+std::string Derived(const std::string& folder, const std::string& user, const char* last) {
+  std::string front = DropComponent(DropComponent(DropComponent(folder)));
+  return front + "\\" + user + "\\" + last;
+}
+
+void AddDistinct(std::vector<std::string>& list, const std::string& item) {
+  for (const auto& known : list)
+    if (lstrcmpiA(known.c_str(), item.c_str()) == 0) return;
+  list.push_back(item);
+}
+
+// Every folder that can receive the product's shortcuts.
+void AllShortcutFolders(const ShortcutFolders& folders, std::vector<std::string>& desktops,
+                        std::vector<std::string>& startMenus) {
+  desktops = {folders.commonDesktop, folders.userDesktop};
+  for (const auto& folder : folders.derivedDesktops) AddDistinct(desktops, folder);
+  startMenus = {folders.commonStartMenu, folders.userStartMenu};
+  for (const auto& folder : folders.derivedStartMenus) AddDistinct(startMenus, folder);
+}
+
+bool SeedStudents(const SeedOptions& options, std::vector<StudentFile>& students) {
+  const std::string root = options.installFolder + "\\Students";
+  std::vector<std::pair<std::string, DWORD>> extras;
+  int name = 0;
+  const int fileKinds = static_cast<int>(sizeof kStudentFiles / sizeof kStudentFiles[0]);
+  const int nameKinds = static_cast<int>(sizeof kFirstNames / sizeof kFirstNames[0]);
+  for (int c = 0; c < options.classes; ++c) {
+    std::string cls = "Class " + std::to_string(3 + c / 2) + static_cast<char>('A' + c % 2);
+    for (int s = 0; s < options.studentsPerClass; ++s, ++name) {
+      std::string student = cls + "\\" + kFirstNames[name % nameKinds] + " " +
+                            std::to_string(100 + name);
+      for (int f = 0; f < options.filesPerStudent; ++f) {
+        std::string file = student + "\\" + (f < fileKinds ? "" : "Archive\\") + kStudentFiles[f % fileKinds];
+        students.push_back({file, static_cast<std::uint64_t>(180 + (name * 37 + f * 411) % 4700)});
+      }
+    }
+  }
+  if (options.classes > 0 && options.studentsPerClass > 0) {
+    const std::string cls = "Class 3A";
+    const std::string first = cls + "\\" + kFirstNames[0] + " 100";  // the first student
+    extras = {{first + "\\Report card.txt", FILE_ATTRIBUTE_READONLY},
+              {first + "\\.profile", 0},
+              {first + "\\Recordings\\Reading 1.wav", 0},
+              {cls + "\\Roster.dat", FILE_ATTRIBUTE_HIDDEN}};
+  }
+  for (const auto& extra : extras) students.push_back({extra.first, 97 + extra.first.size()});
+  if (!MakeFolders(root)) return false;
+  for (const auto& file : students) {
+    DWORD attributes = 0;
+    for (const auto& extra : extras)
+      if (extra.first == file.relativePath) attributes = extra.second;
+    if (!PutFile(root + "\\" + file.relativePath,
+                 Content(file.relativePath, static_cast<size_t>(file.size)), attributes))
+      return false;
+  }
+  std::sort(students.begin(), students.end(),
+            [](const StudentFile& a, const StudentFile& b) { return a.relativePath < b.relativePath; });
+  return true;
+}
+
+bool SeedFiles(const SeedOptions& options) {
+  const std::string install = options.installFolder;
+  bool ok = true;
+  if (options.productFiles) {
+    ok = PutFile(install + "\\MarloCoach.exe", "MZ" + Content("Marlo Coach", 4094)) && ok;
+    ok = PutFile(install + "\\MLCEngine.dll", "MZ" + Content("engine", 2046)) && ok;
+    ok = PutFile(install + "\\Settings.ini", "[Marlo Coach]\r\nLanguage=en-US\r\n") && ok;
+    ok = PutFile(install + "\\Help\\Marlo Coach User's Guide.pdf", Content("guide", 3000)) && ok;
+    ok = PutFile(install + "\\Videos\\Welcome.avi", Content("video", 5000)) && ok;
+  }
+  if (options.cacheFolder) {
+    ok = PutFile(std::string(kCacheFolder) + "\\setup.ini", "[Startup]\r\nProduct=Marlo Coach\r\n") && ok;
+    ok = PutFile(std::string(kCacheFolder) + "\\data1.hdr", Content("cache", 900)) && ok;
+  }
+  if (options.mlcStudents) {
+    ok = PutFile(std::string(kMlcStudentsFolder) + "\\Shared\\Worksheet 1.doc", Content("ws", 700)) && ok;
+    ok = PutFile(std::string(kMlcStudentsFolder) + "\\Class list.txt", Content("list", 300)) && ok;
+  }
+  if (options.neighbours) {
+    ok = PutFile(std::string(kNeighbourFolder) + "\\MarloCoachOld.exe", "MZ" + Content("old", 1000)) && ok;
+    ok = PutFile(std::string(kNeighbourFolder) + "\\Students\\Keep me.txt", Content("keep", 200)) && ok;
+    ok = PutFile(kNeighbourFile, Content("not the product", 120)) && ok;
+  }
+  return ok;
+}
+
+bool SeedShortcuts(const SeedOptions& options, const ShortcutFolders& folders) {
+  std::vector<std::string> desktops = {folders.commonDesktop, folders.userDesktop};
+  std::vector<std::string> startMenus = {folders.commonStartMenu, folders.userStartMenu};
+  if (!options.shortcuts) desktops.clear(), startMenus.clear();
+  if (options.derivedShortcuts) {
+    for (const auto& folder : folders.derivedDesktops) AddDistinct(desktops, folder);
+    for (const auto& folder : folders.derivedStartMenus) AddDistinct(startMenus, folder);
+  }
+  bool ok = true;
+  const std::string link = "dummy shortcut";
+  for (const auto& desktop : desktops) {
+    for (const auto& name : DesktopShortcuts()) ok = PutFile(desktop + "\\" + name, link) && ok;
+    if (options.neighbours) ok = PutFile(desktop + "\\" + kNeighbourShortcut, link) && ok;
+  }
+  for (const auto& menu : startMenus) {
+    for (const auto& name : StartMenuShortcuts()) ok = PutFile(menu + "\\" + name, link) && ok;
+    ok = PutFile(menu + "\\" + kProgramFolder + "\\Read me.url", "[InternetShortcut]\r\n") && ok;
+    if (options.neighbours)
+      ok = PutFile(menu + "\\" + kNeighbourProgramFolder + "\\" + kNeighbourShortcut, link) && ok;
+  }
+  return ok;
+}
+
+bool SeedRegistry(const SeedOptions& options) {
+  const std::string product = kProductKey;
+  const std::string uninstall = std::string(kUninstallKey) + "\\";
+  bool ok = true;
+  if (options.productKey) {
+    ok = PutKey(product, {{"Version", "4.2.1"}}) && ok;
+    if (options.installPathValue) ok = PutKey(product, {{"InstallPath", options.installFolder}}) && ok;
+    ok = PutKey(product + "\\Settings", {{"Language", "en-US"}}) && ok;
+    ok = PutKey(product + "\\Licence", {{"Seats", "30"}}) && ok;
+  }
+  if (options.uninstallEntries) {
+    for (const auto& entry : UninstallEntries())
+      ok = PutKey(uninstall + entry, {{"DisplayName", "Marlo Coach"},
+                                      {"InstallLocation", options.installFolder}}) && ok;
+    ok = PutKey(uninstall + "MarloCoach\\Components\\Core", {{"Size", "1024"}}) && ok;
+  }
+  if (options.neighbours) {
+    ok = PutKey(kNeighbourProductKey, {{"InstallPath", "C:\\Program Files\\Marlo Reader"}}) && ok;
+    ok = PutKey(uninstall + kNeighbourUninstallEntry, {{"DisplayName", "Marlo Coach Old"}}) && ok;
+  }
+  return ok;
+}
+
+void ListInto(const std::string& folder, const std::string& prefix, std::vector<StudentFile>& out) {
+  WIN32_FIND_DATAA entry;
+  HANDLE find = FindFirstFileA((folder + "\\*").c_str(), &entry);
+  if (find == INVALID_HANDLE_VALUE) return;
+  do {
+    std::string name = entry.cFileName;
+    if (name == "." || name == "..") continue;
+    if (entry.dwFileAttributes & FILE_ATTRIBUTE_DIRECTORY)
+      ListInto(folder + "\\" + name, prefix + name + "\\", out);
+    else
+      out.push_back({prefix + name, (static_cast<std::uint64_t>(entry.nFileSizeHigh) << 32) |
+                                        entry.nFileSizeLow});
+  } while (FindNextFileA(find, &entry));
+  FindClose(find);
+}
+
+}  // namespace
+
+const std::vector<std::string>& DesktopShortcuts() {
+  static const std::vector<std::string> names = {
+      "MarloCoach Administration.lnk",  "Marlo Coach Administration.lnk",
+      "MarloCoach Admin.lnk",           "Marlo Coach Admin.lnk",
+      "Shortcut to MarloCoach.exe.lnk", "Shortcut to Marlo Coach.exe.lnk",
+      "Marlo Coach Videos.lnk",         "Marlo Coach User's Guide.lnk",
+      "Marlo Coach Students.lnk",       "Marlo Coach Students Folder.lnk"};
+  return names;
+}
+
+const std::vector<std::string>& StartMenuShortcuts() {
+  static const std::vector<std::string> names = [] {
+    std::vector<std::string> list;
+    for (const char* name :
+         {"Marlo Coach Administration.lnk", "Students Folder.lnk", "Training Videos.lnk",
+          "Marlo Coach User's Guide.lnk", "Uninstall the Marlo Coach.lnk",
+          "Marlo Coach Students.lnk", "Marlo Coach Students Folder.lnk", "Marlo Coach Videos.lnk",
+          "Uninstall.lnk"})
+      list.push_back(std::string(kProgramFolder) + "\\" + name);
+    return list;
+  }();
+  return names;
+}
+
+const std::vector<std::string>& UninstallEntries() {
+  static const std::vector<std::string> entries = {
+      "Marlo Coach", "MarloCoach", "{7F41A2D8-3B96-11D6-8C25-5A0E93C71B40}",
+      "{6D2A9C31-58E4-4F07-9B1C-3E7A20D4F865}"};
+  return entries;
+}
+
+bool ReadShortcutFolders(ShortcutFolders& out, std::string& error) {
+  out = ShortcutFolders();
+  out.commonDesktop = ShellFolder(CSIDL_COMMON_DESKTOPDIRECTORY);
+  out.userDesktop = ShellFolder(CSIDL_DESKTOPDIRECTORY);
+  out.commonStartMenu = ShellFolder(CSIDL_COMMON_STARTMENU);
+  out.userStartMenu = ShellFolder(CSIDL_STARTMENU);
+  char user[1024] = "";
+  DWORD size = sizeof user;
+  GetUserNameA(user, &size);
+  out.userName = user;
+  if (out.commonDesktop.empty() || out.userDesktop.empty() || out.commonStartMenu.empty() ||
+      out.userStartMenu.empty() || out.userName.empty()) {
+    error = "the shell did not give all four special folders and the user name";
+    return false;
+  }
+  for (const auto* desktop : {&out.commonDesktop, &out.userDesktop})
+    AddDistinct(out.derivedDesktops, Derived(*desktop, out.userName, "Desktop"));
+  for (const auto* menu : {&out.commonStartMenu, &out.userStartMenu})
+    AddDistinct(out.derivedStartMenus, Derived(*menu, out.userName, "Start Menu"));
+  return true;
+}
+
+bool PathExists(const std::string& path) {
+  return GetFileAttributesA(path.c_str()) != INVALID_FILE_ATTRIBUTES;
+}
+
+bool DeleteTree(const std::string& path) {
+  DWORD attributes = GetFileAttributesA(path.c_str());
+  if (attributes == INVALID_FILE_ATTRIBUTES) return true;
+  SetFileAttributesA(path.c_str(), attributes & FILE_ATTRIBUTE_DIRECTORY ? FILE_ATTRIBUTE_DIRECTORY
+                                                                         : FILE_ATTRIBUTE_NORMAL);
+  if (!(attributes & FILE_ATTRIBUTE_DIRECTORY)) return DeleteFileA(path.c_str()) != 0;
+  bool ok = true;
+  WIN32_FIND_DATAA entry;
+  HANDLE find = FindFirstFileA((path + "\\*").c_str(), &entry);
+  if (find != INVALID_HANDLE_VALUE) {
+    do {
+      std::string name = entry.cFileName;
+      if (name != "." && name != "..") ok = DeleteTree(path + "\\" + name) && ok;
+    } while (FindNextFileA(find, &entry));
+    FindClose(find);
+  }
+  return RemoveDirectoryA(path.c_str()) != 0 && ok;
+}
+
+std::vector<StudentFile> ListFiles(const std::string& folder) {
+  std::vector<StudentFile> files;
+  ListInto(folder, "", files);
+  std::sort(files.begin(), files.end(),
+            [](const StudentFile& a, const StudentFile& b) { return a.relativePath < b.relativePath; });
+  return files;
+}
+
+std::string FormatManifest(const std::vector<StudentFile>& files) {
+  std::string text;
+  for (const auto& file : files) text += std::to_string(file.size) + "\t" + file.relativePath + "\n";
+  return text;
+}
+
+bool ResetInstallation(const SeedOptions& options, std::string& error) {
+  ShortcutFolders folders;
+  if (!ReadShortcutFolders(folders, error)) return false;
+  std::vector<std::string> paths = {options.installFolder, kDefaultInstallFolder, kCacheFolder,
+                                    kMlcStudentsFolder,    kNeighbourFolder,      kNeighbourFile,
+                                    folders.userDesktop + "\\" + kBackupFolderName};
+  std::vector<std::string> desktops, startMenus;
+  AllShortcutFolders(folders, desktops, startMenus);
+  for (const auto& desktop : desktops) {
+    for (const auto& name : DesktopShortcuts()) paths.push_back(desktop + "\\" + name);
+    paths.push_back(desktop + "\\" + kNeighbourShortcut);
+  }
+  for (const auto& menu : startMenus) {
+    paths.push_back(menu + "\\" + kProgramFolder);
+    paths.push_back(menu + "\\" + kNeighbourProgramFolder);
+  }
+  bool ok = true;
+  for (const auto& path : paths) ok = DeleteTree(path) && ok;
+  if (!ok) error = "could not delete everything a previous seeding made";
+  const std::string uninstall = std::string(kUninstallKey) + "\\";
+  bool keys = DeleteKeyTree(kProductKey) && DeleteKeyTree(kNeighbourProductKey) &&
+              DeleteKeyTree(uninstall + kNeighbourUninstallEntry);
+  for (const auto& entry : UninstallEntries()) keys = DeleteKeyTree(uninstall + entry) && keys;
+  if (!keys) error = "could not delete the seeded registry keys";
+  return ok && keys;
+}
+
+bool SeedInstallation(const SeedOptions& options, std::vector<StudentFile>& students,
+                      std::string& error) {
+  students.clear();
+  ShortcutFolders folders;
+  if (!ResetInstallation(options, error) || !ReadShortcutFolders(folders, error)) return false;
+  if (!SeedFiles(options)) error = "could not create the installation's files";
+  else if (options.studentsFolder && !SeedStudents(options, students))
+    error = "could not create the Students tree";
+  else if (!SeedShortcuts(options, folders)) error = "could not create the shortcuts";
+  else if (!SeedRegistry(options)) error = "could not create the registry keys";
+  else if (!options.manifest.empty() && !PutFile(options.manifest, FormatManifest(students)))
+    error = "could not write " + options.manifest;
+  else
+    return true;
+  return false;
+}
+
+}  // namespace seed

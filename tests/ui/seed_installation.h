@@ -1,0 +1,98 @@
+// Seeding a product installation into the current (Wine or Windows) machine,
+// for the end-to-end journeys and for the demo.
+//
+// What it creates: the installation folder with MarloCoach.exe, a few program
+// files and a nested Students tree (with a read-only, a hidden and a
+// dot-named file); the product key with InstallPath, a kept Version value and
+// two subkeys; the four uninstall entries (one nested two levels); the
+// installer cache folder; C:\MLC Students; the product's shortcuts on both
+// desktops and in both Start menus, and in the per-user folders derived from
+// them; and unrelated neighbours that a removal must leave alone.
+#pragma once
+
+#include <cstdint>
+#include <string>
+#include <vector>
+
+namespace seed {
+
+constexpr const char* kDefaultInstallFolder = "C:\\Program Files\\Marlo Coach";
+constexpr const char* kProductKey = "SOFTWARE\\Bellmont Learning Group\\Marlo Coach";
+constexpr const char* kNeighbourProductKey = "SOFTWARE\\Bellmont Learning Group\\Marlo Reader";
+constexpr const char* kUninstallKey = "SOFTWARE\\Microsoft\\Windows\\CurrentVersion\\Uninstall";
+constexpr const char* kNeighbourUninstallEntry = "Marlo Coach Old";
+constexpr const char* kCacheFolder =
+    "C:\\Program Files\\InstallShield Installation Information\\"
+    "{6D2A9C31-58E4-4F07-9B1C-3E7A20D4F865}";
+constexpr const char* kMlcStudentsFolder = "C:\\MLC Students";
+constexpr const char* kNeighbourFolder = "C:\\Program Files\\Marlo Coach Old";
+constexpr const char* kNeighbourFile = "C:\\MLC Students.txt";
+constexpr const char* kNeighbourShortcut = "Marlo Coach Old.lnk";
+constexpr const char* kProgramFolder = "Programs\\Marlo Coach";         // under a Start menu
+constexpr const char* kNeighbourProgramFolder = "Programs\\Marlo Coach Old";
+constexpr const char* kBackupFolderName = "Marlo Coach Saved Student Data";
+
+// The product's shortcut names on a desktop, and relative to a Start menu.
+const std::vector<std::string>& DesktopShortcuts();
+const std::vector<std::string>& StartMenuShortcuts();
+// The four uninstall entries of the product, the second one nested.
+const std::vector<std::string>& UninstallEntries();
+
+// The folders a removal sweeps for shortcuts, as this machine gives them.
+// The derived ones are formed as the program forms them on systems of major
+// version 5 and above (three path components dropped, then the user's name
+// and "Desktop" or "Start Menu"); they carry no trailing backslash here.
+struct ShortcutFolders {
+  std::string userName;
+  std::string commonDesktop, userDesktop, commonStartMenu, userStartMenu;
+  std::vector<std::string> derivedDesktops, derivedStartMenus;  // distinct
+};
+bool ReadShortcutFolders(ShortcutFolders& out, std::string& error);
+
+// One student file as seeded: path relative to the Students folder, and size.
+struct StudentFile {
+  std::string relativePath;
+  std::uint64_t size = 0;
+};
+
+struct SeedOptions {
+  std::string installFolder = kDefaultInstallFolder;
+  bool productFiles = true;    // MarloCoach.exe and the other program files
+  bool studentsFolder = true;  // the Students tree inside the installation
+  int classes = 2;             // size of the Students tree
+  int studentsPerClass = 2;
+  int filesPerStudent = 3;
+  bool productKey = true;        // the product key with its subkeys...
+  bool installPathValue = true;  // ...and its InstallPath value
+  bool uninstallEntries = true;
+  bool cacheFolder = true;
+  bool mlcStudents = true;
+  bool shortcuts = true;         // on the shell's desktops and Start menus
+  bool derivedShortcuts = true;  // in the derived per-user folders
+  bool neighbours = true;
+  std::string manifest;  // where to write the student file list; empty: nowhere
+};
+
+// Removes everything that seeding with `options` (or with the default
+// installation folder) can have made, plus the backup folder on the user's
+// desktop, so that the next seeding starts from a clean machine.
+bool ResetInstallation(const SeedOptions& options, std::string& error);
+
+// Resets, then seeds. `students` receives the student files as seeded.
+bool SeedInstallation(const SeedOptions& options, std::vector<StudentFile>& students,
+                      std::string& error);
+
+// The student files under `folder` (relative paths, sizes), in a stable
+// order; nothing when the folder is missing.
+std::vector<StudentFile> ListFiles(const std::string& folder);
+
+// Deletes a file or a folder tree for good, clearing attributes on the way.
+// A missing path counts as success.
+bool DeleteTree(const std::string& path);
+
+bool PathExists(const std::string& path);
+
+// Lines "<size><TAB><relative path>" in the order given.
+std::string FormatManifest(const std::vector<StudentFile>& files);
+
+}  // namespace seed

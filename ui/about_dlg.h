@@ -1,0 +1,9 @@
+// The About box, opened from the main window's system menu.
+#pragma once
+
+#include "platform/dialog/dialog.h"
+
+class CAboutDlg : public CDialog {
+ public:
+  CAboutDlg();
+};

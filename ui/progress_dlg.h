@@ -1,0 +1,24 @@
+// The progress window: two centred lines shown while a removal runs. The
+// removal writes both lines directly through the bound members.
+#pragma once
+
+#include <string>
+
+#include "platform/dialog/dialog.h"
+
+class CProgressDlg : public CDialog {
+ public:
+  explicit CProgressDlg(CWnd* parent = nullptr);
+  ~CProgressDlg() override;
+
+  // Keeps the text that the title line receives when the window is next
+  // created; a window that already exists is not touched.
+  void SetStepText(std::string text);
+
+  CStatic m_detailLine;  // control 1005
+  CStatic m_titleLine;   // control 1004
+  std::string m_stepText;
+
+ protected:
+  void DoDataExchange(CDataExchange& dx) override;
+};

@@ -1,0 +1,55 @@
+// The main window: shows whether and where the product is installed, lets the
+// user browse for another folder and choose whether the student data is
+// saved, and starts or cancels the removal. It owns everything the program
+// knows, and serves the removal as its user-interface port.
+#pragma once
+
+#include <string>
+
+#include "platform/dialog/dialog.h"
+#include "platform/services.h"
+#include "removal/run_ui.h"
+#include "removal/uninstall_engine.h"
+#include "removal/uninstall_state.h"
+#include "ui/progress_dlg.h"
+
+class CUninstallDlg : public CDialog, public IRunUi {
+ public:
+  explicit CUninstallDlg(IWindowsServices& services, CWnd* parent = nullptr);
+  ~CUninstallDlg() override;
+
+  // IRunUi
+  BoxAnswer ShowMessage(const std::string& text, const char* caption,
+                        BoxStyle style) override;
+  WindowHandle MainWindow() override;
+  void SetStatusText(const std::string& text) override;
+  void SetLocationText(const std::string& text) override;
+  void SetStepText(const std::string& text) override;
+  bool CreateProgress() override;
+  void SetTitleLine(const std::string& text) override;
+  void SetDetailLine(const std::string& text) override;
+  void RedrawProgress() override;
+  void BringProgressToTop() override;
+  void DestroyProgress() override;
+
+ protected:
+  void DoDataExchange(CDataExchange& dx) override;
+  BOOL OnInitDialog() override;
+  void OnOK() override;
+  bool OnClicked(UINT id) override;
+  bool OnSysCommand(UINT id, LPARAM lParam) override;
+  bool OnPaint() override;
+  HICON OnQueryDragIcon() override;
+
+ private:
+  void OnBrowse();
+  void AddAboutItem();
+
+  UninstallState m_state;     // location, version, user name, failure list
+  CProgressDlg m_progress;    // on screen only while a removal runs
+  UninstallEngine m_engine;
+  CButton m_saveCheck;        // control 1002
+  CStatic m_status;           // control 1003
+  CEdit m_locationEdit;       // control 1000
+  HICON m_hIcon;              // shared; not destroyed by the window
+};
