@@ -30,8 +30,9 @@ std::string UninstallEngine::FindInstallLocation() {
     if (key.Open(kHkeyLocalMachine, texts::kProductKeyForReading, kKeyRead) == winerr::kSuccess &&
         m_services.QueryValue(key.Get(), texts::kInstallPathValue, kInstallPathBuffer, data) ==
             winerr::kSuccess &&
-        TextFromValue(data, folder) && FindFile(m_services, folder)) {
-      location = folder;  // trusted once something exists there
+        TextFromValue(data, folder) && folder.find_first_of("*?") == std::string::npos &&
+        FindFile(m_services, folder)) {
+      location = folder;  // trusted once something exists there (a wildcard names no one folder)
     }
   }
   if (location.empty() && FindFile(m_services, texts::kDefaultExe)) location = texts::kDefaultFolder;

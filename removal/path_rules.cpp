@@ -106,6 +106,12 @@ std::string DropLastComponent(const std::string& path) {
   return last == std::string::npos ? std::string() : path.substr(0, last);
 }
 
+std::string ParentFolderOf(const std::string& path) {
+  std::string parent = DropLastComponent(WithoutTrailingBackslashes(path));
+  if (parent.size() == 2 && parent[1] == ':') parent += '\\';
+  return parent;
+}
+
 std::string DerivePerUserFolder(const std::string& folder, const std::string& userName,
                                 const std::string& lastPart) {
   std::string front = folder;
@@ -119,6 +125,9 @@ bool IsRootPath(const std::string& path) { return IsRoot(Parse(path)); }
 
 bool IsProtectedFolder(const std::string& target,
                        const std::vector<std::string>& protectedFolders) {
+  // A wildcard names whatever happens to match, never one known folder: the
+  // shell would delete every match.
+  if (target.find_first_of("*?") != std::string::npos) return true;
   ParsedPath parsed = Parse(target);
   // A relative path names whatever the current directory happens to be.
   if (parsed.relative || IsRoot(parsed)) return true;

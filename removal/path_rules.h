@@ -25,6 +25,10 @@ std::string FolderPathOf(const std::string& location);
 // backslash; a text without a backslash becomes empty.
 std::string DropLastComponent(const std::string& path);
 
+// The folder that holds `path` ("C:\a\b" gives "C:\a", "C:\a" gives "C:\");
+// empty when there is none.
+std::string ParentFolderOf(const std::string& path);
+
 // The per-user folder derived from a shared one: three components dropped,
 // then "\" + user name + lastPart (lastPart is "\Desktop\" or "\Start Menu\").
 std::string DerivePerUserFolder(const std::string& folder, const std::string& userName,
@@ -40,7 +44,7 @@ std::string ComparablePath(const std::string& path);
 // bare network share or nothing at all.
 bool IsRootPath(const std::string& path);
 
-// True when deleting `target` would delete a drive root, one of the
+// True when deleting `target` would delete a drive root, a wildcard match, one of the
 // `protectedFolders` (empty entries are ignored) or a folder that contains one
 // of them. A target without a drive ("\Windows") is compared with the
 // protected folders without their drives as well.

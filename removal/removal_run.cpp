@@ -75,10 +75,15 @@ bool UninstallEngine::ShellDeleteFolder(WindowHandle owner, const std::string& p
   // A path that does not fit is refused rather than cut short: a shorter
   // path names another folder. A deletion the shell reports as done counts
   // only if the folder is really gone.
-  bool deleted = !IsProtectedFolder(path, m_protectedFolders) &&
-                 BuildSourceList(path, sourceList) &&
-                 m_services.ShellFileOperation(owner, kFoDelete, sourceList, kRecycleFlags) == 0 &&
-                 !MayExist(WithoutTrailingBackslashes(path));
+  bool deleted = false;
+  if (!IsProtectedFolder(path, m_protectedFolders) && BuildSourceList(path, sourceList)) {
+    // The backup leaves the current directory inside the student data; a
+    // folder in use is not recycled whole, so step out of it first.
+    std::string parent = ParentFolderOf(path);
+    if (!parent.empty()) m_services.SetCurrentDir(parent);
+    deleted = m_services.ShellFileOperation(owner, kFoDelete, sourceList, kRecycleFlags) == 0 &&
+              !MayExist(WithoutTrailingBackslashes(path));
+  }
   if (!deleted)
     m_ui.ShowMessage(texts::kCouldNotDelete + path, texts::kErrorCaption, BoxStyle::Ok);
   return deleted;

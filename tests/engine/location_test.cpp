@@ -32,6 +32,9 @@ TEST(Location, RegistryValueFirstThenTheDefaultFolder) {
   EXPECT_EQ(Find(b), kDefault);
   b.machine->SetValue(kHkeyLocalMachine, kKey, "InstallPath", std::string("C:\\Apps\\MC\0junk", 15));
   EXPECT_EQ(Find(b), "C:\\Apps\\MC");
+  // A wildcard matches something but names no one folder.
+  b.machine->SetStringValue(kHkeyLocalMachine, kKey, "InstallPath", "C:\\Apps\\*");
+  EXPECT_EQ(Find(b), kDefault);
 }
 
 TEST(Location, AValueThatFillsTheBufferIsNeverReadPastItsEnd) {

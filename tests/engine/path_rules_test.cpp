@@ -17,6 +17,9 @@ TEST(PathRules, TrailingBackslashesAreDroppedButRootsKeepOne) {
   EXPECT_EQ(FolderPathOf("\\\\"), "\\");
   EXPECT_EQ(FolderPathOf(""), "");
   EXPECT_EQ(WithoutTrailingBackslashes("D:\\"), "D:");
+  EXPECT_EQ(ParentFolderOf("C:\\Apps\\Marlo Coach\\"), "C:\\Apps");
+  EXPECT_EQ(ParentFolderOf("C:\\Apps"), "C:\\");
+  EXPECT_EQ(ParentFolderOf("Apps"), "");
 }
 
 TEST(PathRules, PerUserFolderDropsThreeComponents) {
@@ -35,7 +38,8 @@ TEST(PathRules, ProtectedFoldersAndTheirContainersAreRefused) {
        {"C:\\", "c:", "D:\\", "\\", "", "C:\\Windows", "c:\\WINDOWS\\", "C:\\\\Windows\\\\",
         "C:\\Windows.", "C:\\Apps\\..\\Windows", "C:\\Users", "C:\\users\\tech",
         "C:/Users/Tech/Desktop", "\\Windows", "\\\\server\\share", "Windows", "C:Apps",
-        "C:\\Program Files\\Marlo Coach\\..", "C:\\Program Files\\."}) {
+        "C:\\Program Files\\Marlo Coach\\..", "C:\\Program Files\\.",
+        "C:\\Program Files\\*", "C:\\Program Files\\Marlo Coac?"}) {
     EXPECT_TRUE(IsProtectedFolder(target, guarded)) << target;
   }
   for (const char* target :

@@ -86,7 +86,7 @@ TEST(RemovalRun, CompleteRunRemovesTheProductAndSavesTheStudentData) {
   EXPECT_TRUE(b.machine->KeyExists(kHkeyLocalMachine, scenario::kProductKey));
   EXPECT_TRUE(b.machine->SubkeyNames(kHkeyLocalMachine, scenario::kProductKey).empty());
   EXPECT_EQ(b.machine->SubkeyNames(kHkeyLocalMachine, scenario::kUninstallKey),
-            std::vector<std::string>{"Other Product"});
+            (std::vector<std::string>{"Marlo Coach Old", "Other Product"}));
   EXPECT_EQ(scenario::CheckPromises(b, inst), std::vector<std::string>());
   for (const std::string& path : inst.shortcuts) EXPECT_FALSE(b.machine->Exists(path)) << path;
 }
@@ -249,6 +249,40 @@ TEST(RemovalRun, ADriveRootOrProtectedLocationIsReportedNotDeleted) {
   EXPECT_TRUE(desk.machine->Exists(std::string(scenario::kUserDesktop) + "\\lesson plan.doc"));
   EXPECT_EQ(desk.state.m_failures,
             std::vector<std::string>{std::string("Folder: ") + scenario::kUserDesktop});
+}
+
+TEST(RemovalRun, AWildcardLocationDeletesNothingThatMatchesIt) {
+  // The shell deletes every match of a wildcard; a typed "C:\Program Files\*"
+  // confirmed with Yes must not empty Program Files.
+  Bench b;
+  scenario::SeedInstallation(b);
+  b.state.m_saveStudentData = false;
+  b.ui.Answer(BoxAnswer::Yes);
+  const std::string typed = "C:\\Program Files\\*";
+  b.engine.Run(typed);
+  EXPECT_TRUE(b.machine->Exists(std::string(scenario::kLocation) + "\\MarloCoach.exe"));
+  EXPECT_TRUE(b.machine->Exists("C:\\Program Files\\Common Files"));
+  EXPECT_TRUE(b.ui.AnyBoxContains("Could not delete: " + typed));
+  EXPECT_EQ(b.state.m_failures.back(), "Folder: " + typed);
+}
+
+TEST(RemovalRun, TheShellIsNeverAskedToRecycleTheCurrentFolder) {
+  // The backup leaves the current directory deep inside the installation;
+  // Windows refuses to recycle a folder in use, so the run steps out first.
+  Bench b;
+  scenario::SeedInstallation(b);
+  b.engine.Run(scenario::kLocation);
+  const auto& calls = b.machine->Calls();
+  bool checked = false;
+  for (std::size_t i = 1; i < calls.size(); ++i) {
+    if (calls[i].call != SimMachine::Call::ShellFileOperation ||
+        calls[i].subject.find(scenario::kLocation) != 0)
+      continue;
+    ASSERT_EQ(calls[i - 1].call, SimMachine::Call::SetCurrentDir);
+    EXPECT_EQ(calls[i - 1].subject, "C:\\Program Files");
+    checked = true;
+  }
+  EXPECT_TRUE(checked);
 }
 
 TEST(RemovalRun, AFolderTheShellLeftBehindIsNotReportedAsRemoved) {

@@ -71,6 +71,7 @@ class SimMachine : public IWindowsServices {
     std::string originalPath;  // the full path it had, files and folders below the item included
     bool isFolder = false;
     std::string bytes;
+    bool wholeItem = false;    // the item itself, as named to the shell (not something below it)
   };
   std::vector<RecycledEntry> Recycled() const;
   // Permanently deleted by the shell (without the undo flag).

@@ -1,0 +1,1102 @@
+// The simulated Windows machine. Where Windows and Wine differ, it does what
+// Wine does (the tests run on Wine), and the comment says so.
+#include "tests/support/sim_machine.h"
+
+#include <algorithm>
+#include <cctype>
+#include <cstdio>
+#include <cstring>
+
+namespace {
+
+// Error codes that only the simulation needs to name.
+constexpr long kNoMoreFiles = 18;          // ERROR_NO_MORE_FILES
+constexpr long kInsufficientBuffer = 122;  // ERROR_INSUFFICIENT_BUFFER
+constexpr long kInvalidName = 123;         // ERROR_INVALID_NAME
+constexpr std::uint32_t kKeySetValue = 0x2;  // KEY_SET_VALUE
+constexpr long kBadPathname = 161;         // ERROR_BAD_PATHNAME
+constexpr long kNotADirectory = 267;       // ERROR_DIRECTORY
+constexpr long kShellNoSuchItems = 124;    // the shell's answer when an item's folder is missing
+constexpr long kKeyDeleted = 1018;         // ERROR_KEY_DELETED
+
+std::string Lower(const std::string& text) {
+  std::string out = text;
+  for (char& c : out) c = static_cast<char>(std::tolower(static_cast<unsigned char>(c)));
+  return out;
+}
+
+bool IsSeparator(char c) { return c == '\\' || c == '/'; }
+
+bool ContainsNoCase(const std::string& text, const std::string& part) {
+  return Lower(text).find(Lower(part)) != std::string::npos;
+}
+
+std::vector<std::string> SplitKeyPath(const std::string& path) {
+  std::vector<std::string> parts;
+  std::string part;
+  for (char c : path) {
+    if (c == '\\') {
+      if (!part.empty()) parts.push_back(part);
+      part.clear();
+    } else {
+      part += c;
+    }
+  }
+  if (!part.empty()) parts.push_back(part);
+  return parts;
+}
+
+bool HasWildcards(const std::string& name) { return name.find_first_of("*?") != std::string::npos; }
+
+bool ValidFileName(const std::string& name) {
+  return !name.empty() && name.find_first_of("<>:\"|?*") == std::string::npos;
+}
+
+// An absolute location on the simulated disks.
+struct SimPath {
+  char drive = 'C';
+  std::vector<std::string> parts;  // components below the drive root
+};
+
+struct FsNode {
+  std::string name;
+  bool folder = false;
+  std::string bytes;
+  std::uint32_t attributes = 0;
+  std::uint64_t writeTime = 0;
+  std::map<std::string, std::unique_ptr<FsNode>> children;  // keyed by lower-case name
+};
+
+struct RegNode {
+  std::string fullPath;  // "HKEY_LOCAL_MACHINE\Software\..." as stored
+  std::string name;
+  std::map<std::string, std::shared_ptr<RegNode>> subkeys;  // keyed by lower-case name
+  std::map<std::string, std::pair<std::string, std::string>> values;  // lower → (name, bytes)
+  bool denyFull = false;
+  bool deleted = false;
+  bool isRoot = false;
+};
+
+struct OpenSearch {
+  std::string pattern;
+  std::vector<FindData> entries;
+  std::size_t next = 0;
+};
+
+struct BrowseItem {
+  std::string path;
+  bool hasPath = true;
+};
+
+struct FaultState {
+  SimMachine::Fault fault;
+  int seen = 0;
+};
+
+}  // namespace
+
+struct SimMachine::Impl {
+  // Files.
+  std::map<char, std::unique_ptr<FsNode>> drives;
+  SimPath currentDir;
+  std::set<std::string> held;  // keys of files held open (see PathKey)
+  std::vector<RecycledEntry> recycled;
+  std::size_t permanentlyDeleted = 0;
+  std::map<FindHandle, OpenSearch> searches;
+  FindHandle nextFind = 0x100;
+  long lastError = 0;
+
+  // Registry.
+  std::shared_ptr<RegNode> hkcu;
+  std::shared_ptr<RegNode> hklm;
+  struct OpenedKey {
+    std::shared_ptr<RegNode> node;
+    std::uint32_t access = 0;
+  };
+  std::map<RegKey, OpenedKey> keys;
+  RegKey nextKey = 0x1000;
+
+  // Shell and system.
+  std::map<int, std::string> specialFolders;
+  std::optional<std::string> profilesDir;
+  OsVersion version{6, 1, 7601, 2};
+  std::string userName;
+  std::optional<std::string> browsePath;
+  bool browseHasPath = true;
+  std::map<ItemList, BrowseItem> itemLists;
+  ItemList nextItemList = 0x5000;
+  int comDepth = 0;
+
+  // Faults and the log.
+  std::vector<FaultState> faults;
+  std::map<std::size_t, long> failNumbers;
+  std::vector<CallRecord> calls;
+
+  // ---- Calls: fault check and log ----
+
+  // Records the call and tells whether a fault makes it fail, with which error.
+  std::optional<long> Begin(Call call, const std::string& subject) {
+    calls.push_back({call, subject, 0});
+    std::optional<long> error;
+    auto number = failNumbers.find(calls.size());
+    if (number != failNumbers.end()) error = number->second;
+    for (FaultState& state : faults) {
+      const Fault& f = state.fault;
+      if (f.call && *f.call != call) continue;
+      if (!f.subjectContains.empty() && !ContainsNoCase(subject, f.subjectContains)) continue;
+      ++state.seen;
+      if (!error && (f.nth == 0 || state.seen == f.nth)) error = f.error;
+    }
+    return error;
+  }
+  long End(long result) {
+    calls.back().result = result;
+    return result;
+  }
+  bool Fail(long error) {
+    lastError = error;
+    End(0);
+    return false;
+  }
+  bool Succeed() {
+    End(1);
+    return true;
+  }
+
+  // ---- Paths ----
+
+  // Resolves a path the way Windows makes a full path of it: relative to the
+  // current folder, "\x" from the current drive's root, "X:\x" absolute;
+  // doubled separators collapse, "." and ".." are applied, and dots and
+  // spaces at the end of the last name go ("a.txt." is "a.txt").
+  bool Resolve(const std::string& path, SimPath& out) const {
+    if (path.empty()) return false;
+    std::string rest = path;
+    out = currentDir;
+    if (path.size() >= 2 && path[1] == ':' && std::isalpha(static_cast<unsigned char>(path[0]))) {
+      char drive = static_cast<char>(std::toupper(static_cast<unsigned char>(path[0])));
+      rest = path.substr(2);
+      if (drive != currentDir.drive || (!rest.empty() && IsSeparator(rest[0]))) {
+        out.drive = drive;
+        out.parts.clear();
+      }
+    } else if (IsSeparator(path[0])) {
+      if (path.size() > 1 && IsSeparator(path[1])) return false;  // no network paths here
+      out.parts.clear();
+    }
+    std::string part;
+    for (std::size_t i = 0; i <= rest.size(); ++i) {
+      if (i < rest.size() && !IsSeparator(rest[i])) {
+        part += rest[i];
+        continue;
+      }
+      if (part == "..") {
+        if (!out.parts.empty()) out.parts.pop_back();
+      } else if (!part.empty() && part != ".") {
+        out.parts.push_back(part);
+      }
+      part.clear();
+    }
+    if (!out.parts.empty() && (rest.empty() || !IsSeparator(rest.back()))) {
+      std::string& last = out.parts.back();
+      std::size_t keep = last.find_last_not_of(". ");
+      if (keep == std::string::npos) out.parts.pop_back();
+      else last.erase(keep + 1);
+    }
+    return true;
+  }
+
+  // A case-insensitive identity for a location, for held files.
+  static std::string PathKey(const SimPath& p) {
+    std::string key(1, p.drive);
+    key += ':';
+    for (const std::string& part : p.parts) key += "\\" + Lower(part);
+    return key;
+  }
+
+  FsNode* Lookup(const SimPath& p) const {
+    auto drive = drives.find(p.drive);
+    if (drive == drives.end()) return nullptr;
+    FsNode* node = drive->second.get();
+    for (const std::string& part : p.parts) {
+      if (!node->folder) return nullptr;
+      auto child = node->children.find(Lower(part));
+      if (child == node->children.end()) return nullptr;
+      node = child->second.get();
+    }
+    return node;
+  }
+
+  // The folder that would hold `p`, or null (the caller reports error 3).
+  FsNode* ParentOf(const SimPath& p) const {
+    if (p.parts.empty()) return nullptr;
+    SimPath parent = p;
+    parent.parts.pop_back();
+    FsNode* node = Lookup(parent);
+    return node && node->folder ? node : nullptr;
+  }
+
+  // The path with the names as stored ("C:\users\tech").
+  std::string StoredPath(const SimPath& p) const {
+    std::string out(1, p.drive);
+    out += ':';
+    auto drive = drives.find(p.drive);
+    const FsNode* node = drive == drives.end() ? nullptr : drive->second.get();
+    for (const std::string& part : p.parts) {
+      const FsNode* child = nullptr;
+      if (node) {
+        auto it = node->children.find(Lower(part));
+        if (it != node->children.end()) child = it->second.get();
+      }
+      out += "\\" + (child ? child->name : part);
+      node = child;
+    }
+    if (p.parts.empty()) out += "\\";
+    return out;
+  }
+
+  // Resolves a path that must name an existing entry; sets the Windows
+  // error (2 for a missing entry, 3 for a missing folder on the way).
+  FsNode* Existing(const std::string& path, SimPath& p, long& error) const {
+    if (!Resolve(path, p)) {
+      error = winerr::kPathNotFound;
+      return nullptr;
+    }
+    FsNode* node = Lookup(p);
+    if (!node) error = ParentOf(p) ? winerr::kFileNotFound : winerr::kPathNotFound;
+    return node;
+  }
+
+  // Starts a call on an entry that must exist: logs it, applies the faults
+  // and finds the entry. Null when the call has already failed.
+  FsNode* BeginOnEntry(Call call, const std::string& subject, const std::string& path,
+                       SimPath& p) {
+    if (auto fault = Begin(call, subject)) {
+      Fail(*fault);
+      return nullptr;
+    }
+    long error = 0;
+    FsNode* node = Existing(path, p, error);
+    if (!node) Fail(error);
+    return node;
+  }
+
+  bool IsHeld(const SimPath& p) const { return held.count(PathKey(p)) != 0; }
+
+  // Why a file cannot be opened (a folder: 5, held by another: 32), or 0.
+  long OpenError(const FsNode& node, const SimPath& p) const {
+    if (node.folder) return winerr::kAccessDenied;
+    if (IsHeld(p)) return winerr::kSharingViolation;
+    return 0;
+  }
+
+  static bool IsInside(const SimPath& inner, const SimPath& outer) {
+    if (inner.drive != outer.drive || inner.parts.size() < outer.parts.size()) return false;
+    for (std::size_t i = 0; i < outer.parts.size(); ++i)
+      if (Lower(inner.parts[i]) != Lower(outer.parts[i])) return false;
+    return true;
+  }
+
+  static std::uint32_t ReportedAttributes(const FsNode& node) {
+    if (node.folder) return node.attributes | kAttrDirectory;
+    return node.attributes == 0 ? kAttrNormal : node.attributes;
+  }
+
+  // Puts a new entry into its parent folder; null when the name cannot be used.
+  static FsNode* Insert(FsNode& parent, const std::string& name, bool folder) {
+    auto node = std::make_unique<FsNode>();
+    node->name = name;
+    node->folder = folder;
+    node->attributes = folder ? 0 : kAttrArchive;
+    FsNode* raw = node.get();
+    parent.children[Lower(name)] = std::move(node);
+    return raw;
+  }
+
+  // Every entry of a tree as it went to the Recycle Bin, the top one first.
+  static void Flatten(const FsNode& node, const std::string& path, bool wholeItem,
+                      std::vector<RecycledEntry>& out) {
+    out.push_back({path, node.folder, node.bytes, wholeItem});
+    for (const auto& child : node.children)
+      Flatten(*child.second, path + "\\" + child.second->name, false, out);
+  }
+
+  // Deletes a tree for good, deepest first, the way the shell does without
+  // the undo flag: read-only files go too (the shell clears the attribute
+  // and retries), a held file or the current folder stops it with the
+  // error of the call that failed. What was deleted before stays deleted.
+  long DeleteTree(FsNode& parent, const SimPath& p) {
+    FsNode* node = Lookup(p);
+    if (node->folder) {
+      std::vector<std::string> names;
+      for (const auto& child : node->children) names.push_back(child.second->name);
+      for (const std::string& name : names) {
+        SimPath childPath = p;
+        childPath.parts.push_back(name);
+        long rc = DeleteTree(*node, childPath);
+        if (rc != 0) return rc;
+      }
+      if (PathKey(p) == PathKey(currentDir)) return winerr::kSharingViolation;
+    } else if (IsHeld(p)) {
+      return winerr::kSharingViolation;
+    }
+    parent.children.erase(Lower(p.parts.back()));
+    ++permanentlyDeleted;
+    return 0;
+  }
+
+  // The entries of a folder that a last name (perhaps with wildcards) names.
+  static std::vector<const FsNode*> Matching(const FsNode& folder, const std::string& mask) {
+    std::vector<const FsNode*> found;
+    if (!HasWildcards(mask)) {
+      auto it = folder.children.find(Lower(mask));
+      if (it != folder.children.end()) found.push_back(it->second.get());
+      return found;
+    }
+    for (const auto& child : folder.children)
+      if (WildcardMatch(mask, child.second->name)) found.push_back(child.second.get());
+    return found;
+  }
+
+  // Deletes one entry of `folder` the way the shell does.
+  long ShellDeleteOne(FsNode& folder, const SimPath& p, unsigned flags) {
+    if ((flags & kFofAllowUndo) == 0) return DeleteTree(folder, p);
+    // Into the Recycle Bin as a whole. Wine moves the item on the host
+    // side, so a held file or the current folder deeper inside does not
+    // stop it. When the item itself is in use (the current folder, a held
+    // file) the move fails and Wine deletes for good instead: a folder's
+    // contents are lost, not recycled, and the item stays (32).
+    if (PathKey(p) == PathKey(currentDir) || IsHeld(p)) return DeleteTree(folder, p);
+    Flatten(*Lookup(p), StoredPath(p), true, recycled);
+    folder.children.erase(Lower(p.parts.back()));
+    return 0;
+  }
+
+  // ---- Registry ----
+
+  std::shared_ptr<RegNode> KeyOf(RegKey key) const {
+    if (key == kHkeyCurrentUser) return hkcu;
+    if (key == kHkeyLocalMachine) return hklm;
+    auto it = keys.find(key);
+    return it == keys.end() ? nullptr : it->second.node;
+  }
+  // The access a handle was opened with; the roots have every right.
+  std::uint32_t AccessOf(RegKey key) const {
+    auto it = keys.find(key);
+    return it == keys.end() ? kKeyAllAccess : it->second.access;
+  }
+
+  static std::shared_ptr<RegNode> Walk(std::shared_ptr<RegNode> node, const std::string& path) {
+    for (const std::string& part : SplitKeyPath(path)) {
+      auto it = node->subkeys.find(Lower(part));
+      if (it == node->subkeys.end()) return nullptr;
+      node = it->second;
+    }
+    return node;
+  }
+
+  std::shared_ptr<RegNode> MakeKeys(RegKey root, const std::string& path) {
+    std::shared_ptr<RegNode> node = KeyOf(root);
+    if (!node || !node->isRoot) return nullptr;
+    for (const std::string& part : SplitKeyPath(path)) {
+      auto& slot = node->subkeys[Lower(part)];
+      if (!slot) {
+        slot = std::make_shared<RegNode>();
+        slot->name = part;
+        slot->fullPath = node->fullPath + "\\" + part;
+      }
+      node = slot;
+    }
+    return node;
+  }
+
+  std::string KeySubject(RegKey key, const std::string& path) const {
+    std::shared_ptr<RegNode> node = KeyOf(key);
+    std::string base = node ? node->fullPath : "?";
+    return path.empty() ? base : base + "\\" + path;
+  }
+};
+
+namespace {
+
+std::shared_ptr<RegNode> MakeRoot(const char* name) {
+  auto root = std::make_shared<RegNode>();
+  root->name = name;
+  root->fullPath = name;
+  root->isRoot = true;
+  return root;
+}
+
+}  // namespace
+
+SimMachine::SimMachine() : m_impl(std::make_unique<Impl>()) {
+  AddDrive('C');
+  m_impl->currentDir = SimPath{'C', {}};
+  m_impl->hkcu = MakeRoot("HKEY_CURRENT_USER");
+  m_impl->hklm = MakeRoot("HKEY_LOCAL_MACHINE");
+}
+
+SimMachine::~SimMachine() = default;
+
+std::unique_ptr<SimMachine> SimMachine::StandardLayout() {
+  auto machine = std::make_unique<SimMachine>();
+  struct Folder {
+    int csidl;
+    const char* path;
+  };
+  const Folder folders[] = {
+      {csidl::kWindows, "C:\\windows"},
+      {csidl::kSystem, "C:\\windows\\system32"},
+      {csidl::kProgramFiles, "C:\\Program Files"},
+      {csidl::kProgramFilesX86, "C:\\Program Files"},
+      {csidl::kProgramFilesCommon, "C:\\Program Files\\Common Files"},
+      {csidl::kCommonAppData, "C:\\ProgramData"},
+      {csidl::kCommonDesktopDirectory, "C:\\users\\Public\\Desktop"},
+      {csidl::kDesktopDirectory, "C:\\users\\tech\\Desktop"},
+      {csidl::kCommonStartMenu, "C:\\ProgramData\\Microsoft\\Windows\\Start Menu"},
+      {csidl::kStartMenu, "C:\\users\\tech\\AppData\\Roaming\\Microsoft\\Windows\\Start Menu"},
+      {csidl::kProfile, "C:\\users\\tech"},
+      {csidl::kAppData, "C:\\users\\tech\\AppData\\Roaming"},
+      {csidl::kPersonal, "C:\\users\\tech\\Documents"},
+  };
+  for (const Folder& folder : folders) {
+    machine->AddFolder(folder.path);
+    machine->SetSpecialFolder(folder.csidl, folder.path);
+  }
+  machine->SetProfilesDirectory("C:\\users");
+  machine->SetOsVersion(6, 1);
+  machine->SetUserName("tech");
+  machine->AddKey(kHkeyLocalMachine, "Software\\Microsoft\\Windows\\CurrentVersion\\Uninstall");
+  machine->AddKey(kHkeyCurrentUser, "Software");
+  return machine;
+}
+
+// ---------------------------------------------------------------- seeding: files
+
+void SimMachine::AddDrive(char letter) {
+  char drive = static_cast<char>(std::toupper(static_cast<unsigned char>(letter)));
+  auto& root = m_impl->drives[drive];
+  if (!root) {
+    root = std::make_unique<FsNode>();
+    root->folder = true;
+    root->name = std::string(1, drive) + ":";
+  }
+}
+
+bool SimMachine::AddFolder(const std::string& path) {
+  SimPath p;
+  if (!m_impl->Resolve(path, p)) return false;
+  auto drive = m_impl->drives.find(p.drive);
+  if (drive == m_impl->drives.end()) return false;
+  FsNode* node = drive->second.get();
+  for (const std::string& part : p.parts) {
+    if (!ValidFileName(part)) return false;
+    auto it = node->children.find(Lower(part));
+    FsNode* child = it == node->children.end() ? Impl::Insert(*node, part, true) : it->second.get();
+    if (!child->folder) return false;
+    node = child;
+  }
+  return true;
+}
+
+bool SimMachine::AddFile(const std::string& path, const std::string& bytes,
+                         std::uint32_t attributes, std::uint64_t writeTime) {
+  SimPath p;
+  if (!m_impl->Resolve(path, p) || p.parts.empty() || !ValidFileName(p.parts.back())) return false;
+  SimPath parent = p;
+  parent.parts.pop_back();
+  std::string parentText = m_impl->StoredPath(parent);
+  if (!AddFolder(parentText)) return false;
+  FsNode* folder = m_impl->Lookup(parent);
+  FsNode* node = m_impl->Lookup(p);
+  if (node && node->folder) return false;
+  if (!node) node = Impl::Insert(*folder, p.parts.back(), false);
+  node->bytes = bytes;
+  node->attributes = attributes & ~(kAttrDirectory | kAttrNormal);
+  node->writeTime = writeTime;
+  return true;
+}
+
+bool SimMachine::Exists(const std::string& path) const {
+  SimPath p;
+  return m_impl->Resolve(path, p) && m_impl->Lookup(p) != nullptr;
+}
+
+bool SimMachine::IsFolder(const std::string& path) const {
+  SimPath p;
+  FsNode* node = m_impl->Resolve(path, p) ? m_impl->Lookup(p) : nullptr;
+  return node && node->folder;
+}
+
+bool SimMachine::ReadFile(const std::string& path, std::string& bytes) const {
+  SimPath p;
+  FsNode* node = m_impl->Resolve(path, p) ? m_impl->Lookup(p) : nullptr;
+  if (!node || node->folder) return false;
+  bytes = node->bytes;
+  return true;
+}
+
+std::uint32_t SimMachine::GetAttributes(const std::string& path) const {
+  SimPath p;
+  FsNode* node = m_impl->Resolve(path, p) ? m_impl->Lookup(p) : nullptr;
+  return node ? Impl::ReportedAttributes(*node) : 0xFFFFFFFFu;
+}
+
+bool SimMachine::SetAttributes(const std::string& path, std::uint32_t attributes) {
+  SimPath p;
+  FsNode* node = m_impl->Resolve(path, p) ? m_impl->Lookup(p) : nullptr;
+  if (!node) return false;
+  node->attributes = attributes & ~(kAttrDirectory | kAttrNormal);
+  return true;
+}
+
+std::uint64_t SimMachine::WriteTime(const std::string& path) const {
+  SimPath p;
+  FsNode* node = m_impl->Resolve(path, p) ? m_impl->Lookup(p) : nullptr;
+  return node ? node->writeTime : 0;
+}
+
+bool SimMachine::SetWriteTime(const std::string& path, std::uint64_t time) {
+  SimPath p;
+  FsNode* node = m_impl->Resolve(path, p) ? m_impl->Lookup(p) : nullptr;
+  if (!node) return false;
+  node->writeTime = time;
+  return true;
+}
+
+std::string SimMachine::CurrentDir() const { return m_impl->StoredPath(m_impl->currentDir); }
+
+namespace {
+void ListInto(const FsNode& node, const std::string& path, std::vector<std::string>& out) {
+  for (const auto& child : node.children) {
+    std::string childPath = path + "\\" + child.second->name;
+    out.push_back(childPath);
+    ListInto(*child.second, childPath, out);
+  }
+}
+}  // namespace
+
+std::vector<std::string> SimMachine::ListTree(const std::string& folder) const {
+  std::vector<std::string> out;
+  SimPath p;
+  FsNode* node = m_impl->Resolve(folder, p) ? m_impl->Lookup(p) : nullptr;
+  if (!node) return out;
+  std::string base = m_impl->StoredPath(p);
+  if (!base.empty() && base.back() == '\\') base.pop_back();
+  ListInto(*node, base, out);
+  std::sort(out.begin(), out.end());
+  return out;
+}
+
+void SimMachine::HoldOpen(const std::string& path) {
+  SimPath p;
+  if (m_impl->Resolve(path, p)) m_impl->held.insert(Impl::PathKey(p));
+}
+
+void SimMachine::ReleaseAll() { m_impl->held.clear(); }
+
+std::vector<SimMachine::RecycledEntry> SimMachine::Recycled() const { return m_impl->recycled; }
+
+std::size_t SimMachine::PermanentlyDeletedCount() const { return m_impl->permanentlyDeleted; }
+
+// ---------------------------------------------------------------- seeding: registry
+
+bool SimMachine::AddKey(RegKey root, const std::string& path) {
+  return m_impl->MakeKeys(root, path) != nullptr;
+}
+
+bool SimMachine::SetValue(RegKey root, const std::string& path, const std::string& name,
+                          const std::string& bytes) {
+  std::shared_ptr<RegNode> node = m_impl->MakeKeys(root, path);
+  if (!node) return false;
+  node->values[Lower(name)] = {name, bytes};
+  return true;
+}
+
+bool SimMachine::SetStringValue(RegKey root, const std::string& path, const std::string& name,
+                                const std::string& text) {
+  return SetValue(root, path, name, text + std::string(1, '\0'));
+}
+
+bool SimMachine::KeyExists(RegKey root, const std::string& path) const {
+  std::shared_ptr<RegNode> node = m_impl->KeyOf(root);
+  return node && Impl::Walk(node, path) != nullptr;
+}
+
+bool SimMachine::ValueExists(RegKey root, const std::string& path, const std::string& name) const {
+  std::shared_ptr<RegNode> node = m_impl->KeyOf(root);
+  if (node) node = Impl::Walk(node, path);
+  return node && node->values.count(Lower(name)) != 0;
+}
+
+std::vector<std::string> SimMachine::SubkeyNames(RegKey root, const std::string& path) const {
+  std::vector<std::string> names;
+  std::shared_ptr<RegNode> node = m_impl->KeyOf(root);
+  if (node) node = Impl::Walk(node, path);
+  if (node)
+    for (const auto& sub : node->subkeys) names.push_back(sub.second->name);
+  return names;
+}
+
+void SimMachine::DenyFullAccess(RegKey root, const std::string& path) {
+  std::shared_ptr<RegNode> node = m_impl->MakeKeys(root, path);
+  if (node) node->denyFull = true;
+}
+
+std::size_t SimMachine::OpenKeyCount() const { return m_impl->keys.size(); }
+
+// ---------------------------------------------------------------- seeding: shell and system
+
+void SimMachine::SetSpecialFolder(int csidlFolder, const std::string& path) {
+  m_impl->specialFolders[csidlFolder] = path;
+}
+
+void SimMachine::SetProfilesDirectory(const std::string& path) { m_impl->profilesDir = path; }
+
+void SimMachine::SetOsVersion(std::uint32_t major, std::uint32_t minor) {
+  m_impl->version.major = major;
+  m_impl->version.minor = minor;
+}
+
+void SimMachine::SetUserName(const std::string& name) { m_impl->userName = name; }
+
+void SimMachine::SetBrowseResult(std::optional<std::string> path, bool hasPath) {
+  m_impl->browsePath = std::move(path);
+  m_impl->browseHasPath = hasPath;
+}
+
+int SimMachine::ComDepth() const { return m_impl->comDepth; }
+int SimMachine::LiveItemLists() const { return static_cast<int>(m_impl->itemLists.size()); }
+int SimMachine::LiveFinds() const { return static_cast<int>(m_impl->searches.size()); }
+
+// ---------------------------------------------------------------- faults and log
+
+void SimMachine::InjectFault(const Fault& fault) { m_impl->faults.push_back({fault, 0}); }
+
+void SimMachine::FailCallNumber(std::size_t k, long error) { m_impl->failNumbers[k] = error; }
+
+void SimMachine::ClearFaults() {
+  m_impl->faults.clear();
+  m_impl->failNumbers.clear();
+}
+
+const std::vector<SimMachine::CallRecord>& SimMachine::Calls() const { return m_impl->calls; }
+
+std::size_t SimMachine::CallCount() const { return m_impl->calls.size(); }
+
+// ---------------------------------------------------------------- registry calls
+
+long SimMachine::OpenKey(RegKey parent, const std::string& path, std::uint32_t access,
+                         RegKey& out) {
+  out = 0;
+  Impl& m = *m_impl;
+  if (auto fault = m.Begin(Call::OpenKey, m.KeySubject(parent, path))) return m.End(*fault);
+  std::shared_ptr<RegNode> base = m.KeyOf(parent);
+  if (!base) return m.End(winerr::kInvalidHandle);
+  if (base->deleted) return m.End(kKeyDeleted);
+  // Wine refuses a path that begins with a backslash; doubled ones inside
+  // are taken as one.
+  if (!path.empty() && path[0] == '\\') return m.End(kBadPathname);
+  std::shared_ptr<RegNode> node = Impl::Walk(base, path);
+  if (!node) return m.End(winerr::kFileNotFound);
+  if (node->denyFull && (access & ~kKeyRead) != 0) return m.End(winerr::kAccessDenied);
+  out = m.nextKey;
+  m.nextKey += 4;
+  m.keys[out] = {node, access};
+  return m.End(winerr::kSuccess);
+}
+
+long SimMachine::QueryValue(RegKey key, const std::string& name, std::uint32_t capacity,
+                            std::string& data) {
+  data.clear();
+  Impl& m = *m_impl;
+  if (auto fault = m.Begin(Call::QueryValue, m.KeySubject(key, "") + ", " + name))
+    return m.End(*fault);
+  std::shared_ptr<RegNode> node = m.KeyOf(key);
+  if (!node) return m.End(winerr::kInvalidHandle);
+  if (node->deleted) return m.End(kKeyDeleted);
+  auto it = node->values.find(Lower(name));
+  if (it == node->values.end()) return m.End(winerr::kFileNotFound);
+  if (it->second.second.size() > capacity) return m.End(winerr::kMoreData);
+  data = it->second.second;
+  return m.End(winerr::kSuccess);
+}
+
+long SimMachine::EnumKey(RegKey key, std::uint32_t index, std::uint32_t capacity,
+                         std::string& name) {
+  name.clear();
+  Impl& m = *m_impl;
+  if (auto fault = m.Begin(Call::EnumKey, m.KeySubject(key, ""))) return m.End(*fault);
+  std::shared_ptr<RegNode> node = m.KeyOf(key);
+  if (!node) return m.End(winerr::kInvalidHandle);
+  if (node->deleted) return m.End(kKeyDeleted);
+  // Subkeys enumerate in case-insensitive name order, as Windows and Wine
+  // keep them; a deleted key is gone from the order at once.
+  if (index >= node->subkeys.size()) return m.End(winerr::kNoMoreItems);
+  auto it = node->subkeys.begin();
+  std::advance(it, index);
+  const std::string& found = it->second->name;
+  if (found.size() >= capacity) return m.End(winerr::kMoreData);
+  name = found;
+  return m.End(winerr::kSuccess);
+}
+
+long SimMachine::DeleteKey(RegKey parent, const std::string& name) {
+  Impl& m = *m_impl;
+  if (auto fault = m.Begin(Call::DeleteKey, m.KeySubject(parent, name))) return m.End(*fault);
+  std::shared_ptr<RegNode> base = m.KeyOf(parent);
+  if (!base) return m.End(winerr::kInvalidHandle);
+  if (base->deleted) return m.End(kKeyDeleted);
+  std::vector<std::string> parts = SplitKeyPath(name);
+  if (parts.empty()) return m.End(winerr::kAccessDenied);  // a key cannot delete itself here
+  std::string last = parts.back();
+  parts.pop_back();
+  std::shared_ptr<RegNode> holder = base;
+  for (const std::string& part : parts) {
+    auto it = holder->subkeys.find(Lower(part));
+    if (it == holder->subkeys.end()) return m.End(winerr::kFileNotFound);
+    holder = it->second;
+  }
+  auto it = holder->subkeys.find(Lower(last));
+  if (it == holder->subkeys.end()) return m.End(winerr::kFileNotFound);
+  // A key with subkeys is refused (5). A key whose access is denied is
+  // still deleted through its parent: Wine does not check the key's own
+  // security there.
+  if (!it->second->subkeys.empty()) return m.End(winerr::kAccessDenied);
+  it->second->deleted = true;
+  holder->subkeys.erase(it);
+  return m.End(winerr::kSuccess);
+}
+
+long SimMachine::DeleteValue(RegKey key, const std::string& name) {
+  Impl& m = *m_impl;
+  if (auto fault = m.Begin(Call::DeleteValue, m.KeySubject(key, "") + ", " + name))
+    return m.End(*fault);
+  std::shared_ptr<RegNode> node = m.KeyOf(key);
+  if (!node) return m.End(winerr::kInvalidHandle);
+  if (node->deleted) return m.End(kKeyDeleted);
+  if ((m.AccessOf(key) & kKeySetValue) == 0) return m.End(winerr::kAccessDenied);
+  if (node->values.erase(Lower(name)) == 0) return m.End(winerr::kFileNotFound);
+  return m.End(winerr::kSuccess);
+}
+
+long SimMachine::CloseKey(RegKey key) {
+  Impl& m = *m_impl;
+  if (auto fault = m.Begin(Call::CloseKey, m.KeySubject(key, ""))) return m.End(*fault);
+  if (key == kHkeyCurrentUser || key == kHkeyLocalMachine) return m.End(winerr::kSuccess);
+  if (m.keys.erase(key) == 0) return m.End(winerr::kInvalidHandle);
+  return m.End(winerr::kSuccess);
+}
+
+// ---------------------------------------------------------------- file calls
+
+bool SimMachine::SetCurrentDir(const std::string& path) {
+  Impl& m = *m_impl;
+  if (auto fault = m.Begin(Call::SetCurrentDir, path)) return m.Fail(*fault);
+  if (path.empty()) return m.Fail(kInvalidName);
+  SimPath p;
+  long error = 0;
+  FsNode* node = m.Existing(path, p, error);
+  if (!node) return m.Fail(error);
+  if (!node->folder) return m.Fail(kNotADirectory);
+  m.currentDir = p;
+  return m.Succeed();
+}
+
+FindHandle SimMachine::FindFirst(const std::string& pattern, FindData& out) {
+  out = FindData();
+  Impl& m = *m_impl;
+  if (auto fault = m.Begin(Call::FindFirst, pattern)) return m.Fail(*fault);
+  // A pattern that ends in a separator names no entry (a drive root
+  // included): Windows and Wine both find nothing (2).
+  if (pattern.empty() || IsSeparator(pattern.back())) return m.Fail(winerr::kFileNotFound);
+  SimPath p;
+  if (!m.Resolve(pattern, p)) return m.Fail(winerr::kPathNotFound);
+  if (p.parts.empty()) return m.Fail(winerr::kFileNotFound);
+  FsNode* folder = m.ParentOf(p);
+  if (!folder) return m.Fail(winerr::kPathNotFound);
+  const std::string mask = p.parts.back();
+  OpenSearch search;
+  search.pattern = pattern;
+  // A folder other than a drive root lists "." and ".." first.
+  if (HasWildcards(mask) && p.parts.size() > 1) {
+    for (const char* dot : {".", ".."})
+      if (WildcardMatch(mask, dot)) search.entries.push_back({dot, kAttrDirectory});
+  }
+  for (const FsNode* node : Impl::Matching(*folder, mask))
+    search.entries.push_back({node->name, Impl::ReportedAttributes(*node)});
+  if (search.entries.empty()) return m.Fail(winerr::kFileNotFound);
+  out = search.entries[0];
+  search.next = 1;
+  FindHandle handle = m.nextFind++;
+  m.searches[handle] = std::move(search);
+  m.End(1);
+  return handle;
+}
+
+bool SimMachine::FindNext(FindHandle find, FindData& out) {
+  Impl& m = *m_impl;
+  auto it = m.searches.find(find);
+  std::string subject = it == m.searches.end() ? std::string() : it->second.pattern;
+  if (auto fault = m.Begin(Call::FindNext, subject)) return m.Fail(*fault);
+  if (it == m.searches.end()) return m.Fail(winerr::kInvalidHandle);
+  OpenSearch& search = it->second;
+  if (search.next >= search.entries.size()) return m.Fail(kNoMoreFiles);
+  out = search.entries[search.next++];
+  return m.Succeed();
+}
+
+bool SimMachine::CloseFind(FindHandle find) {
+  Impl& m = *m_impl;
+  auto it = m.searches.find(find);
+  std::string subject = it == m.searches.end() ? std::string() : it->second.pattern;
+  if (auto fault = m.Begin(Call::CloseFind, subject)) return m.Fail(*fault);
+  if (it == m.searches.end()) return m.Fail(winerr::kInvalidHandle);
+  m.searches.erase(it);
+  return m.Succeed();
+}
+
+bool SimMachine::MakeDirectory(const std::string& path) {
+  Impl& m = *m_impl;
+  if (auto fault = m.Begin(Call::MakeDirectory, path)) return m.Fail(*fault);
+  SimPath p;
+  if (!m.Resolve(path, p)) return m.Fail(winerr::kPathNotFound);
+  if (m.Lookup(p)) return m.Fail(winerr::kAlreadyExists);
+  FsNode* parent = m.ParentOf(p);
+  if (!parent) return m.Fail(winerr::kPathNotFound);
+  if (!ValidFileName(p.parts.back())) return m.Fail(kInvalidName);
+  Impl::Insert(*parent, p.parts.back(), true);
+  return m.Succeed();
+}
+
+bool SimMachine::CopyOneFile(const std::string& from, const std::string& to, bool failIfExists) {
+  Impl& m = *m_impl;
+  SimPath source;
+  FsNode* node = m.BeginOnEntry(Call::CopyOneFile, from + " -> " + to, from, source);
+  if (!node) return false;
+  if (long error = m.OpenError(*node, source)) return m.Fail(error);
+  SimPath target;
+  if (!m.Resolve(to, target)) return m.Fail(winerr::kPathNotFound);
+  FsNode* folder = m.ParentOf(target);
+  if (!folder) return m.Fail(winerr::kPathNotFound);
+  FsNode* existing = m.Lookup(target);
+  if (existing) {
+    if (failIfExists) return m.Fail(winerr::kFileExists);
+    // A read-only target is overwritten: Wine does so (Windows refuses, 5).
+    if (existing->folder) return m.Fail(winerr::kAccessDenied);
+    if (m.IsHeld(target)) return m.Fail(winerr::kSharingViolation);
+  } else if (!ValidFileName(target.parts.back())) {
+    return m.Fail(kInvalidName);
+  }
+  // Copy the source's fields before the target is made: both may be one
+  // entry when a file is copied onto itself.
+  std::string bytes = node->bytes;
+  std::uint32_t attributes = node->attributes;
+  std::uint64_t writeTime = node->writeTime;
+  if (!existing) existing = Impl::Insert(*folder, target.parts.back(), false);
+  existing->bytes = bytes;
+  existing->attributes = attributes;
+  existing->writeTime = writeTime;
+  return m.Succeed();
+}
+
+bool SimMachine::RemoveFile(const std::string& path) {
+  Impl& m = *m_impl;
+  SimPath p;
+  FsNode* node = m.BeginOnEntry(Call::RemoveFile, path, path, p);
+  if (!node) return false;
+  if (long error = m.OpenError(*node, p)) return m.Fail(error);
+  if ((node->attributes & kAttrReadOnly) != 0) return m.Fail(winerr::kAccessDenied);
+  m.ParentOf(p)->children.erase(Lower(p.parts.back()));
+  return m.Succeed();
+}
+
+bool SimMachine::RemoveDir(const std::string& path) {
+  Impl& m = *m_impl;
+  SimPath p;
+  FsNode* node = m.BeginOnEntry(Call::RemoveDir, path, path, p);
+  if (!node) return false;
+  if (!node->folder) return m.Fail(kNotADirectory);
+  if (p.parts.empty()) return m.Fail(winerr::kAccessDenied);
+  // The current folder is open in the process: removing it is a sharing
+  // violation. A folder that holds it is not empty.
+  if (Impl::PathKey(p) == Impl::PathKey(m.currentDir)) return m.Fail(winerr::kSharingViolation);
+  if (!node->children.empty()) return m.Fail(winerr::kDirNotEmpty);
+  m.ParentOf(p)->children.erase(Lower(p.parts.back()));
+  return m.Succeed();
+}
+
+bool SimMachine::ClearFileAttributes(const std::string& path) {
+  Impl& m = *m_impl;
+  SimPath p;
+  FsNode* node = m.BeginOnEntry(Call::ClearFileAttributes, path, path, p);
+  if (!node) return false;
+  if (long error = m.OpenError(*node, p)) return m.Fail(error);
+  // Wine reports every plain file as "archive", cleared or not (Windows
+  // would say "normal"). The times stay as they were.
+  node->attributes = kAttrArchive;
+  return m.Succeed();
+}
+
+long SimMachine::LastError() { return m_impl->lastError; }
+
+// ---------------------------------------------------------------- shell calls
+
+bool SimMachine::SpecialFolderPath(int csidlFolder, std::string& path) {
+  path.clear();
+  Impl& m = *m_impl;
+  char subject[16];
+  std::snprintf(subject, sizeof subject, "0x%02X", static_cast<unsigned>(csidlFolder));
+  if (auto fault = m.Begin(Call::SpecialFolderPath, subject)) return m.Fail(*fault);
+  auto it = m.specialFolders.find(csidlFolder);
+  if (it == m.specialFolders.end()) return m.Fail(winerr::kFileNotFound);
+  // Without the creation flag the call fails when the folder is missing.
+  SimPath p;
+  FsNode* node = m.Resolve(it->second, p) ? m.Lookup(p) : nullptr;
+  if (!node || !node->folder) return m.Fail(winerr::kFileNotFound);
+  path = it->second;
+  return m.Succeed();
+}
+
+bool SimMachine::ProfilesDirectory(std::string& path) {
+  path.clear();
+  Impl& m = *m_impl;
+  if (auto fault = m.Begin(Call::ProfilesDirectory, "")) return m.Fail(*fault);
+  if (!m.profilesDir) return m.Fail(winerr::kFileNotFound);
+  path = *m.profilesDir;
+  return m.Succeed();
+}
+
+int SimMachine::ShellFileOperation(WindowHandle owner, unsigned operation, const char* fromList,
+                                   unsigned flags) {
+  (void)owner;
+  Impl& m = *m_impl;
+  std::vector<std::string> items;
+  for (const char* item = fromList; item && *item; item += std::strlen(item) + 1)
+    items.push_back(item);
+  if (auto fault = m.Begin(Call::ShellFileOperation, items.empty() ? "" : items[0]))
+    return static_cast<int>(m.End(*fault));
+  if (operation != kFoDelete) return static_cast<int>(m.End(winerr::kInvalidParameter));
+  if (items.empty()) return static_cast<int>(m.End(winerr::kAccessDenied));  // Wine's answer
+  // The items go one after the other, as on Wine: the first that cannot be
+  // found ends the operation, and the ones before it stay deleted.
+  for (const std::string& item : items) {
+    // A path that ends in a separator is accepted and nothing is deleted:
+    // Wine returns 0 for it, whether or not something is there.
+    if (IsSeparator(item.back())) continue;
+    SimPath p;
+    if (!m.Resolve(item, p) || p.parts.empty())
+      return static_cast<int>(m.End(winerr::kAccessDenied));
+    FsNode* folder = m.ParentOf(p);
+    if (!folder) return static_cast<int>(m.End(kShellNoSuchItems));
+    // Wildcards in the last name delete every match; no match is no error.
+    std::vector<std::string> names;
+    for (const FsNode* node : Impl::Matching(*folder, p.parts.back())) names.push_back(node->name);
+    if (names.empty() && !HasWildcards(p.parts.back()))
+      return static_cast<int>(m.End(winerr::kFileNotFound));
+    for (const std::string& name : names) {
+      p.parts.back() = name;
+      if (long rc = m.ShellDeleteOne(*folder, p, flags)) return static_cast<int>(m.End(rc));
+    }
+  }
+  return static_cast<int>(m.End(0));
+}
+
+bool SimMachine::ComInitialize() {
+  Impl& m = *m_impl;
+  if (auto fault = m.Begin(Call::ComInitialize, "")) return m.Fail(*fault);
+  ++m.comDepth;
+  return m.Succeed();
+}
+
+void SimMachine::ComUninitialize() {
+  Impl& m = *m_impl;
+  if (m.Begin(Call::ComUninitialize, "")) {
+    m.End(0);
+    return;
+  }
+  if (m.comDepth > 0) --m.comDepth;
+  m.End(0);
+}
+
+ItemList SimMachine::BrowseForFolder(const std::string& title, unsigned flags) {
+  (void)flags;
+  Impl& m = *m_impl;
+  if (auto fault = m.Begin(Call::BrowseForFolder, title)) return m.Fail(*fault);
+  if (!m.browsePath) return m.End(0);
+  ItemList items = m.nextItemList++;
+  m.itemLists[items] = {*m.browsePath, m.browseHasPath};
+  m.End(1);
+  return items;
+}
+
+bool SimMachine::PathFromItemList(ItemList items, std::string& path) {
+  path.clear();
+  Impl& m = *m_impl;
+  auto it = m.itemLists.find(items);
+  std::string subject = it == m.itemLists.end() ? std::string() : it->second.path;
+  if (auto fault = m.Begin(Call::PathFromItemList, subject)) return m.Fail(*fault);
+  if (it == m.itemLists.end() || !it->second.hasPath) return m.Fail(winerr::kInvalidParameter);
+  path = it->second.path;
+  return m.Succeed();
+}
+
+void SimMachine::FreeItemList(ItemList items) {
+  Impl& m = *m_impl;
+  if (m.Begin(Call::FreeItemList, "")) {
+    m.End(0);
+    return;
+  }
+  m.itemLists.erase(items);
+  m.End(0);
+}
+
+// ---------------------------------------------------------------- system calls
+
+bool SimMachine::GetOsVersion(OsVersion& out) {
+  out = OsVersion();
+  Impl& m = *m_impl;
+  if (auto fault = m.Begin(Call::GetOsVersion, "")) return m.Fail(*fault);
+  out = m.version;
+  return m.Succeed();
+}
+
+bool SimMachine::UserName(std::uint32_t capacity, std::string& name) {
+  name.clear();
+  Impl& m = *m_impl;
+  if (auto fault = m.Begin(Call::UserName, "")) return m.Fail(*fault);
+  if (m.userName.size() >= capacity) return m.Fail(kInsufficientBuffer);
+  name = m.userName;
+  return m.Succeed();
+}
+
+// ---------------------------------------------------------------- wildcards
+
+// Matches the way Wine's directory search does: '*' any run of characters,
+// '?' exactly one, other characters without regard to case; once the name
+// is used up, any '.' and '*' left in the pattern match nothing. So "*.*"
+// also matches names without a dot, and "Data*.*" every name that begins
+// with "Data".
+bool WildcardMatch(const std::string& pattern, const std::string& name) {
+  const std::size_t none = std::string::npos;
+  std::size_t p = 0, n = 0, starP = none, starN = 0;
+  while (n < name.size()) {
+    if (p < pattern.size() && pattern[p] == '*') {
+      starP = ++p;
+      starN = n;
+    } else if (p < pattern.size() &&
+               (pattern[p] == '?' ||
+                std::tolower(static_cast<unsigned char>(pattern[p])) ==
+                    std::tolower(static_cast<unsigned char>(name[n])))) {
+      ++p;
+      ++n;
+    } else if (starP != none) {
+      p = starP;
+      n = ++starN;
+    } else {
+      return false;
+    }
+  }
+  while (p < pattern.size() && (pattern[p] == '*' || pattern[p] == '.')) ++p;
+  return p == pattern.size();
+}
