@@ -141,17 +141,17 @@ int Registry() {
   for (const auto& entry : seed::UninstallEntries())
     if (check::KeyExists(uninstall + entry)) remaining.push_back(entry);
   if (check::KeyExists(product))
-    std::printf("  HKLM\\%s: still there; subkeys: %s; values: %s\n", product.c_str(),
+    std::printf("    HKLM\\%s: still there; subkeys: %s; values: %s\n", product.c_str(),
                 Join(check::Subkeys(product)).c_str(), Join(ValueNames(product)).c_str());
   else
-    std::printf("  HKLM\\%s: gone\n", product.c_str());
-  std::printf("  uninstall entries of the product: %u of %u remain%s%s\n",
+    std::printf("    HKLM\\%s: gone\n", product.c_str());
+  std::printf("    uninstall entries of the product: %u of %u remain%s%s\n",
               static_cast<unsigned>(remaining.size()),
               static_cast<unsigned>(seed::UninstallEntries().size()),
               remaining.empty() ? "" : ": ", remaining.empty() ? "" : Join(remaining).c_str());
   const bool neighbourKey = check::KeyExists(seed::kNeighbourProductKey);
   const bool neighbourEntry = check::KeyExists(uninstall + seed::kNeighbourUninstallEntry);
-  std::printf("  neighbours left alone: HKLM\\%s %s; uninstall entry \"%s\" %s\n",
+  std::printf("    neighbours left alone: HKLM\\%s %s; uninstall entry \"%s\" %s\n",
               seed::kNeighbourProductKey, neighbourKey ? "kept" : "GONE",
               seed::kNeighbourUninstallEntry, neighbourEntry ? "kept" : "GONE");
   const bool cleaned = check::Subkeys(product).empty() &&

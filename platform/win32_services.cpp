@@ -1,0 +1,198 @@
+#include "platform/win32_services.h"
+
+#include <windows.h>
+#include <shlobj.h>
+#include <userenv.h>
+
+#include <vector>
+
+namespace {
+
+HKEY ToHkey(RegKey key) { return reinterpret_cast<HKEY>(key); }
+RegKey FromHkey(HKEY key) { return reinterpret_cast<RegKey>(key); }
+HANDLE ToHandle(FindHandle find) { return reinterpret_cast<HANDLE>(find); }
+
+// A zeroed buffer of `capacity` bytes for a call that is told that capacity.
+// It never has a null data pointer, even for capacity 0: several calls take a
+// null buffer as "only report the size" and would then claim success.
+std::vector<char> CallBuffer(std::uint32_t capacity) {
+  return std::vector<char>(capacity == 0 ? 1 : capacity, '\0');
+}
+
+// The text in a call's buffer up to its first NUL (or its end).
+std::string TextIn(const char* buffer, std::size_t capacity) {
+  std::size_t length = 0;
+  while (length < capacity && buffer[length] != '\0') ++length;
+  return std::string(buffer, length);
+}
+
+void CopyFindData(const WIN32_FIND_DATAA& data, FindData& out) {
+  out.name = TextIn(data.cFileName, sizeof data.cFileName);
+  out.attributes = data.dwFileAttributes;
+}
+
+}  // namespace
+
+long Win32Services::OpenKey(RegKey parent, const std::string& path, std::uint32_t access,
+                            RegKey& out) {
+  HKEY opened = nullptr;
+  LONG rc = RegOpenKeyExA(ToHkey(parent), path.c_str(), 0, access, &opened);
+  out = rc == ERROR_SUCCESS ? FromHkey(opened) : 0;
+  return rc;
+}
+
+long Win32Services::QueryValue(RegKey key, const std::string& name, std::uint32_t capacity,
+                               std::string& data) {
+  std::vector<char> buffer = CallBuffer(capacity);
+  DWORD size = capacity;
+  LONG rc = RegQueryValueExA(ToHkey(key), name.c_str(), nullptr, nullptr,
+                             reinterpret_cast<BYTE*>(buffer.data()), &size);
+  if (rc == ERROR_SUCCESS && size <= capacity)
+    data.assign(buffer.data(), size);
+  else
+    data.clear();
+  return rc;
+}
+
+long Win32Services::EnumKey(RegKey key, std::uint32_t index, std::uint32_t capacity,
+                            std::string& name) {
+  std::vector<char> buffer = CallBuffer(capacity);
+  DWORD size = capacity;
+  FILETIME written;
+  LONG rc = RegEnumKeyExA(ToHkey(key), index, buffer.data(), &size, nullptr, nullptr,
+                          nullptr, &written);
+  name = rc == ERROR_SUCCESS ? TextIn(buffer.data(), buffer.size()) : std::string();
+  return rc;
+}
+
+long Win32Services::DeleteKey(RegKey parent, const std::string& name) {
+  return RegDeleteKeyA(ToHkey(parent), name.c_str());
+}
+
+long Win32Services::DeleteValue(RegKey key, const std::string& name) {
+  return RegDeleteValueA(ToHkey(key), name.c_str());
+}
+
+long Win32Services::CloseKey(RegKey key) { return RegCloseKey(ToHkey(key)); }
+
+bool Win32Services::SetCurrentDir(const std::string& path) {
+  return SetCurrentDirectoryA(path.c_str()) != 0;
+}
+
+FindHandle Win32Services::FindFirst(const std::string& pattern, FindData& out) {
+  WIN32_FIND_DATAA data{};
+  HANDLE find = FindFirstFileA(pattern.c_str(), &data);
+  if (find == INVALID_HANDLE_VALUE) return 0;
+  CopyFindData(data, out);
+  return reinterpret_cast<FindHandle>(find);
+}
+
+bool Win32Services::FindNext(FindHandle find, FindData& out) {
+  WIN32_FIND_DATAA data{};
+  if (!FindNextFileA(ToHandle(find), &data)) return false;
+  CopyFindData(data, out);
+  return true;
+}
+
+bool Win32Services::CloseFind(FindHandle find) { return FindClose(ToHandle(find)) != 0; }
+
+bool Win32Services::MakeDirectory(const std::string& path) {
+  return CreateDirectoryA(path.c_str(), nullptr) != 0;
+}
+
+bool Win32Services::CopyOneFile(const std::string& from, const std::string& to,
+                                bool failIfExists) {
+  return CopyFileA(from.c_str(), to.c_str(), failIfExists ? TRUE : FALSE) != 0;
+}
+
+bool Win32Services::RemoveFile(const std::string& path) { return DeleteFileA(path.c_str()) != 0; }
+
+bool Win32Services::RemoveDir(const std::string& path) {
+  return RemoveDirectoryA(path.c_str()) != 0;
+}
+
+bool Win32Services::ClearFileAttributes(const std::string& path) {
+  // The file must open for reading first (a folder or a file held without
+  // sharing does not); setting the attributes alone leaves the times as they are.
+  HANDLE file = CreateFileA(path.c_str(), GENERIC_READ, FILE_SHARE_READ | FILE_SHARE_WRITE,
+                            nullptr, OPEN_EXISTING, FILE_ATTRIBUTE_NORMAL, nullptr);
+  if (file == INVALID_HANDLE_VALUE) return false;
+  CloseHandle(file);
+  return SetFileAttributesA(path.c_str(), FILE_ATTRIBUTE_NORMAL) != 0;
+}
+
+long Win32Services::LastError() { return static_cast<long>(GetLastError()); }
+
+bool Win32Services::SpecialFolderPath(int csidlFolder, std::string& path) {
+  char buffer[MAX_PATH] = {};
+  path.clear();
+  if (!SHGetSpecialFolderPathA(nullptr, buffer, csidlFolder, FALSE)) return false;
+  path = TextIn(buffer, sizeof buffer);
+  return true;
+}
+
+bool Win32Services::ProfilesDirectory(std::string& path) {
+  char buffer[MAX_PATH] = {};
+  DWORD size = sizeof buffer;
+  path.clear();
+  if (!GetProfilesDirectoryA(buffer, &size)) return false;
+  path = TextIn(buffer, sizeof buffer);
+  return true;
+}
+
+int Win32Services::ShellFileOperation(WindowHandle owner, unsigned operation,
+                                      const char* fromList, unsigned flags) {
+  SHFILEOPSTRUCTA operationInfo{};
+  operationInfo.hwnd = reinterpret_cast<HWND>(owner);
+  operationInfo.wFunc = operation;
+  operationInfo.pFrom = fromList;
+  operationInfo.pTo = nullptr;
+  operationInfo.fFlags = static_cast<FILEOP_FLAGS>(flags);
+  return SHFileOperationA(&operationInfo);
+}
+
+bool Win32Services::ComInitialize() {
+  HRESULT hr = CoInitialize(nullptr);
+  return hr == S_OK || hr == S_FALSE;
+}
+
+void Win32Services::ComUninitialize() { CoUninitialize(); }
+
+ItemList Win32Services::BrowseForFolder(const std::string& title, unsigned flags) {
+  BROWSEINFOA request{};
+  request.ulFlags = flags;
+  request.lpszTitle = title.c_str();
+  return reinterpret_cast<ItemList>(SHBrowseForFolderA(&request));
+}
+
+bool Win32Services::PathFromItemList(ItemList items, std::string& path) {
+  char buffer[MAX_PATH] = {};
+  BOOL ok = SHGetPathFromIDListA(reinterpret_cast<LPCITEMIDLIST>(items), buffer);
+  path = ok ? TextIn(buffer, sizeof buffer) : std::string();
+  return ok != 0;
+}
+
+void Win32Services::FreeItemList(ItemList items) {
+  CoTaskMemFree(reinterpret_cast<void*>(items));
+}
+
+bool Win32Services::GetOsVersion(OsVersion& out) {
+  static_assert(sizeof(OSVERSIONINFOA) == 148, "OSVERSIONINFOA is 148 bytes");
+  OSVERSIONINFOA info{};
+  info.dwOSVersionInfoSize = sizeof info;
+  out = OsVersion();
+  if (!GetVersionExA(&info)) return false;
+  out.major = info.dwMajorVersion;
+  out.minor = info.dwMinorVersion;
+  out.build = info.dwBuildNumber;
+  out.platformId = info.dwPlatformId;
+  return true;
+}
+
+bool Win32Services::UserName(std::uint32_t capacity, std::string& name) {
+  std::vector<char> buffer = CallBuffer(capacity);
+  DWORD size = capacity;
+  BOOL ok = GetUserNameA(buffer.data(), &size);
+  name = ok ? TextIn(buffer.data(), buffer.size()) : std::string();
+  return ok != 0;
+}

@@ -1,0 +1,43 @@
+// The services on the real Windows calls (ANSI forms), for the Windows build.
+// Each method makes the one call its interface comment names, with the
+// arguments given there; nothing is retried, translated or cached.
+#pragma once
+
+#include "platform/services.h"
+
+class Win32Services : public IWindowsServices {
+ public:
+  long OpenKey(RegKey parent, const std::string& path, std::uint32_t access,
+               RegKey& out) override;
+  long QueryValue(RegKey key, const std::string& name, std::uint32_t capacity,
+                  std::string& data) override;
+  long EnumKey(RegKey key, std::uint32_t index, std::uint32_t capacity,
+               std::string& name) override;
+  long DeleteKey(RegKey parent, const std::string& name) override;
+  long DeleteValue(RegKey key, const std::string& name) override;
+  long CloseKey(RegKey key) override;
+
+  bool SetCurrentDir(const std::string& path) override;
+  FindHandle FindFirst(const std::string& pattern, FindData& out) override;
+  bool FindNext(FindHandle find, FindData& out) override;
+  bool CloseFind(FindHandle find) override;
+  bool MakeDirectory(const std::string& path) override;
+  bool CopyOneFile(const std::string& from, const std::string& to, bool failIfExists) override;
+  bool RemoveFile(const std::string& path) override;
+  bool RemoveDir(const std::string& path) override;
+  bool ClearFileAttributes(const std::string& path) override;
+  long LastError() override;
+
+  bool SpecialFolderPath(int csidlFolder, std::string& path) override;
+  bool ProfilesDirectory(std::string& path) override;
+  int ShellFileOperation(WindowHandle owner, unsigned operation, const char* fromList,
+                         unsigned flags) override;
+  bool ComInitialize() override;
+  void ComUninitialize() override;
+  ItemList BrowseForFolder(const std::string& title, unsigned flags) override;
+  bool PathFromItemList(ItemList items, std::string& path) override;
+  void FreeItemList(ItemList items) override;
+
+  bool GetOsVersion(OsVersion& out) override;
+  bool UserName(std::uint32_t capacity, std::string& name) override;
+};

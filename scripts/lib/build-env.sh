@@ -1,0 +1,85 @@
+# Installing the tools, building the two flavours, and a private X display:
+# what scripts/test and scripts/demo share. Source this file; it defines
+# functions and changes nothing by itself.
+#
+#   rmlc_log TEXT...                   a heading in the output
+#   rmlc_install_missing               installs the missing Debian packages
+#                                      (as root; adds the i386 architecture)
+#   rmlc_configure_and_build DIR [cmake options...] [-- targets...]
+#                                      configures DIR once, then builds it
+#   rmlc_start_xvfb DIR                starts an Xvfb, exports DISPLAY and
+#                                      sets RMLC_XVFB_PID; DIR keeps its log
+#   rmlc_stop_xvfb                     stops that Xvfb (by its PID)
+
+RMLC_ROOT=$(cd "$(dirname "${BASH_SOURCE[0]}")/../.." && pwd)
+RMLC_JOBS=2
+RMLC_XVFB_PID=""
+
+rmlc_log() { printf '\n== %s\n' "$*"; }
+
+rmlc_install_missing() {
+  local packages=(cmake make g++ googletest libgtest-dev g++-mingw-w64-i686
+                  wine wine32:i386 xvfb imagemagick clang)
+  local missing=() package
+  if ! dpkg --print-foreign-architectures | grep -qx i386; then
+    rmlc_log "adding the i386 architecture"
+    dpkg --add-architecture i386
+  fi
+  for package in "${packages[@]}"; do
+    dpkg -s "$package" 2>/dev/null | grep -q '^Status: install ok installed' ||
+      missing+=("$package")
+  done
+  [ ${#missing[@]} -eq 0 ] && return 0
+  rmlc_log "installing: ${missing[*]}"
+  if [ "$(id -u)" -ne 0 ]; then
+    echo "missing packages and not root: ${missing[*]}" >&2
+    return 1
+  fi
+  export DEBIAN_FRONTEND=noninteractive
+  apt-get update -q
+  apt-get install -y -q "${missing[@]}"
+}
+
+# Options before "--" go to CMake when it configures; names after it are the
+# targets to build (all of them when none are given).
+rmlc_configure_and_build() {
+  local dir=$1 options=() targets=()
+  shift
+  while [ $# -gt 0 ] && [ "$1" != "--" ]; do options+=("$1"); shift; done
+  [ $# -gt 0 ] && shift
+  targets=("$@")
+  # Once configured, the build itself re-runs CMake when a CMake file changed.
+  if [ ! -f "$dir/CMakeCache.txt" ] || [ ! -f "$dir/Makefile" ]; then
+    rmlc_log "configuring $(basename "$dir")"
+    cmake -S "$RMLC_ROOT" -B "$dir" "${options[@]}" || return 1
+  elif [ ${#targets[@]} -gt 0 ]; then
+    # A target added since the last build is known only after CMake re-runs,
+    # which building named targets alone does not do.
+    cmake "$dir" >/dev/null || return 1
+  fi
+  rmlc_log "building $(basename "$dir")${targets[*]:+: ${targets[*]}}"
+  cmake --build "$dir" -j"$RMLC_JOBS" ${targets[@]:+--target "${targets[@]}"} || return 1
+}
+
+rmlc_start_xvfb() {
+  local dir=$1 display_file=$1/display waited=0
+  rm -f -- "$display_file"
+  Xvfb -displayfd 3 -nolisten tcp -screen 0 1024x768x24 3>"$display_file" \
+    >"$dir/xvfb.log" 2>&1 &
+  RMLC_XVFB_PID=$!
+  while [ ! -s "$display_file" ]; do
+    kill -0 "$RMLC_XVFB_PID" 2>/dev/null || { cat "$dir/xvfb.log" >&2; return 1; }
+    [ $waited -lt 100 ] || { echo "Xvfb did not start" >&2; return 1; }
+    sleep 0.1
+    waited=$((waited + 1))
+  done
+  export DISPLAY=":$(head -n1 "$display_file")"
+}
+
+rmlc_stop_xvfb() {
+  if [ -n "$RMLC_XVFB_PID" ]; then
+    kill "$RMLC_XVFB_PID" 2>/dev/null && wait "$RMLC_XVFB_PID" 2>/dev/null
+    RMLC_XVFB_PID=""
+  fi
+  return 0
+}
