@@ -89,8 +89,9 @@ std::string StudentsFolderFor(const std::string& location) {
 }
 
 std::string WithoutTrailingBackslashes(const std::string& path) {
+  // Windows reads a slash as a backslash, so "C:\Apps/" names "C:\Apps" too.
   std::size_t end = path.size();
-  while (end > 0 && path[end - 1] == '\\') --end;
+  while (end > 0 && IsSeparator(path[end - 1])) --end;
   return path.substr(0, end);
 }
 

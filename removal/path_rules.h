@@ -14,7 +14,8 @@ constexpr std::size_t kSourceListCapacity = 260;
 // "C:\MLC Students" when no location is known.
 std::string StudentsFolderFor(const std::string& location);
 
-// The text with every trailing backslash dropped ("D:\" gives "D:", "\" gives "").
+// The text with every trailing backslash (or slash, which Windows reads as
+// one) dropped ("D:\" gives "D:", "\" gives "").
 std::string WithoutTrailingBackslashes(const std::string& path);
 
 // The folder a location names, as the removal tests and deletes it: trailing

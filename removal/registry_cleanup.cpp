@@ -93,7 +93,9 @@ void UninstallEngine::ReportUnreachableProductKey() {
   long rc = key.Open(kHkeyLocalMachine, texts::kProductKey, kKeyRead);
   if (rc == winerr::kFileNotFound) return;
   if (rc != winerr::kSuccess) {
+    // Nothing of the key can be seen: its subkeys and its value may all be there.
     m_state.m_failures.push_back(texts::kProductSubkeyLine);
+    m_state.m_failures.push_back(texts::kInstallPathLine);
     return;
   }
   std::string name;

@@ -15,6 +15,20 @@ constexpr int kGuardedFolders[] = {
     csidl::kCommonAppData,
 };
 
+// Every user's profile is protected, not only the current user's: the
+// folders that stand in the folder that holds the profiles.
+void AddUserProfiles(IWindowsServices& services, const std::string& profilesFolder,
+                     std::vector<std::string>& protectedFolders) {
+  if (profilesFolder.empty()) return;
+  UniqueFind find(services);
+  FindData entry;
+  if (!find.First(profilesFolder + "\\*", entry)) return;
+  do {
+    if ((entry.attributes & kAttrDirectory) != 0 && entry.name != "." && entry.name != "..")
+      protectedFolders.push_back(profilesFolder + "\\" + entry.name);
+  } while (find.Next(entry));
+}
+
 }  // namespace
 
 UninstallEngine::UninstallEngine(IWindowsServices& services, IRunUi& ui, UninstallState& state)
@@ -113,6 +127,7 @@ void UninstallEngine::LoadProtectedFolders(const ShellFolders& folders) {
   }
   m_services.ProfilesDirectory(buffer);
   m_protectedFolders.push_back(buffer);
+  AddUserProfiles(m_services, buffer, m_protectedFolders);
   m_protectedLoaded = true;
 }
 

@@ -6,8 +6,6 @@ namespace scenario {
 
 namespace {
 
-const std::string kStudents = std::string(kLocation) + "\\Students";
-
 bool StartsWith(const std::string& text, const std::string& prefix) {
   return text.compare(0, prefix.size(), prefix) == 0;
 }
@@ -52,11 +50,17 @@ bool HasLineStartingWith(const Bench& bench, const std::string& prefix) {
   return false;
 }
 
-bool StudentFileKept(const Bench& bench, const std::string& path, const std::string& bytes) {
+std::string StudentsOf(const Installation& installation) {
+  return WithoutTrailingBackslashes(installation.location) + "\\Students";
+}
+
+bool StudentFileKept(const Bench& bench, const Installation& installation,
+                     const std::string& path, const std::string& bytes) {
+  const std::string students = StudentsOf(installation);
   std::string found;
   if (bench.machine->ReadFile(path, found) && found == bytes) return true;
-  if (StartsWith(path, kStudents + "\\") &&
-      bench.machine->ReadFile(std::string(kBackup) + path.substr(kStudents.size()), found) &&
+  if (StartsWith(path, students + "\\") &&
+      bench.machine->ReadFile(installation.backup + path.substr(students.size()), found) &&
       found == bytes)
     return true;
   for (const SimMachine::RecycledEntry& entry : bench.machine->Recycled())
@@ -66,30 +70,88 @@ bool StudentFileKept(const Bench& bench, const std::string& path, const std::str
   return false;
 }
 
+void ListKeys(const SimMachine& m, RegKey root, const std::string& path,
+              const std::string& shown, std::set<std::string>& out) {
+  for (const std::string& name : m.SubkeyNames(root, path)) {
+    const std::string child = path.empty() ? name : path + "\\" + name;
+    const std::string childShown = shown + "\\" + ComparablePath(name);
+    out.insert(childShown);
+    ListKeys(m, root, child, childShown, out);
+  }
+}
+
+bool WithinAny(const std::string& path, const std::vector<std::string>& outers) {
+  for (const std::string& outer : outers)
+    if (!outer.empty() && Within(path, outer)) return true;
+  return false;
+}
+
+// Promise (b): outside the product's own folders, shortcuts and keys, and
+// the backup, the machine is as it was before the run.
+void CheckUntouched(const Bench& bench, const Installation& installation,
+                    std::vector<std::string>& problems) {
+  const SimMachine& m = *bench.machine;
+  std::vector<std::string> scope = installation.productFolders;
+  scope.insert(scope.end(), installation.shortcuts.begin(), installation.shortcuts.end());
+  auto inScope = [&](const std::string& path) { return WithinAny(path, scope); };
+
+  Installation now;
+  RecordBaseline(bench, now);
+  for (const auto& before : installation.baseline.files) {
+    if (inScope(before.first)) continue;
+    auto after = now.baseline.files.find(before.first);
+    if (after == now.baseline.files.end())
+      problems.push_back("deleted, not the product's: " + before.first);
+    else if (after->second.folder != before.second.folder ||
+             after->second.bytes != before.second.bytes ||
+             after->second.attributes != before.second.attributes)
+      problems.push_back("changed, not the product's: " + before.first);
+  }
+  for (const auto& after : now.baseline.files)
+    if (installation.baseline.files.count(after.first) == 0 &&
+        !Within(after.first, installation.backup))
+      problems.push_back("created outside the backup: " + after.first);
+
+  std::vector<std::string> keyScope;
+  for (const std::string& key : installation.productKeys) keyScope.push_back("hklm\\" + key);
+  for (const std::string& key : installation.uninstallEntries)
+    keyScope.push_back("hklm\\" + key);
+  for (const std::string& key : installation.baseline.keys)
+    if (!WithinAny(key, keyScope) && now.baseline.keys.count(key) == 0)
+      problems.push_back("key deleted, not the product's: " + key);
+  for (const std::string& key : now.baseline.keys)
+    if (installation.baseline.keys.count(key) == 0) problems.push_back("key created: " + key);
+  for (const auto& value : installation.foreignValues)
+    if (!m.ValueExists(kHkeyLocalMachine, value.first, value.second))
+      problems.push_back("value deleted, not the product's: " + value.first + ", " + value.second);
+}
+
 }  // namespace
 
-Installation SeedInstallation(Bench& bench) {
+Installation SeedInstallation(Bench& bench, const std::string& location) {
   SimMachine& m = *bench.machine;
   Installation inst;
-  const std::string location = kLocation;
+  inst.location = location;
+  const std::string students = StudentsOf(inst);
+  const std::string mlcStudents = StudentsFolderFor(location);
 
   m.AddFile(location + "\\MarloCoach.exe", "MZ coach");
   m.AddFile(location + "\\Coach.dll", "MZ library");
   m.AddFile(location + "\\Media\\intro.avi", "RIFF");
-  AddStudentFile(bench, inst, kStudents + "\\roster.txt", "Ada, Ben, Cy");
-  AddStudentFile(bench, inst, kStudents + "\\class1\\alice.dat", "alice progress");
-  AddStudentFile(bench, inst, kStudents + "\\class1\\bob.dat", "bob progress",
+  AddStudentFile(bench, inst, students + "\\roster.txt", "Ada, Ben, Cy");
+  AddStudentFile(bench, inst, students + "\\class1\\alice.dat", "alice progress");
+  AddStudentFile(bench, inst, students + "\\class1\\bob.dat", "bob progress",
                  kAttrReadOnly | kAttrArchive);
-  AddStudentFile(bench, inst, kStudents + "\\class2\\deep\\notes.txt", "notes",
+  AddStudentFile(bench, inst, students + "\\class2\\deep\\notes.txt", "notes",
                  kAttrHidden | kAttrArchive);
-  AddStudentFile(bench, inst, kStudents + "\\.profile", "dot-named file");
-  AddStudentFile(bench, inst, kStudents + "\\.cache\\state.bin", "dot-named folder");
-  m.AddFolder(kStudents + "\\empty class");
-  AddStudentFile(bench, inst, "C:\\MLC Students\\export\\term1.csv", "term one");
+  AddStudentFile(bench, inst, students + "\\.profile", "dot-named file");
+  AddStudentFile(bench, inst, students + "\\.cache\\state.bin", "dot-named folder");
+  m.AddFolder(students + "\\empty class");
+  AddStudentFile(bench, inst, mlcStudents + "\\export\\term1.csv", "term one");
   m.AddFile(std::string("C:\\Program Files\\InstallShield Installation Information\\"
                         "{6D2A9C31-58E4-4F07-9B1C-3E7A20D4F865}\\setup.ini"),
             "[setup]");
-  inst.productFolders = {"C:\\MLC Students",
+  inst.productFolders = {mlcStudents,
                          "C:\\Program Files\\InstallShield Installation Information\\"
                          "{6D2A9C31-58E4-4F07-9B1C-3E7A20D4F865}",
                          location};
@@ -130,10 +192,52 @@ Installation SeedInstallation(Bench& bench) {
   inst.foreignKeys = {uninstall + "\\Other Product", "Software\\Bellmont Learning Group\\Other Title"};
   for (const std::string& key : inst.foreignKeys) m.AddKey(kHkeyLocalMachine, key);
 
+  // Neighbours named like the product: a run that matches names by prefix,
+  // or cuts a path short, would take them along.
+  const std::vector<std::string> lookalikes = {
+      "C:\\Program Files\\Marlo Coach Old\\MarloCoach.exe",
+      "C:\\MLC Students.txt",
+      user + "\\Marlo Coach Saved Student Data.zip",
+      user + "\\Marlo Coach Old.lnk",
+      common + "\\Marlo Coach Old.lnk",
+      commonStart + "\\Programs\\Marlo Coach Old\\Marlo Coach Old.lnk",
+      userStart + "\\Programs\\Marlo Coach Old\\Marlo Coach Old.lnk",
+  };
+  for (const std::string& path : lookalikes) {
+    m.AddFile(path, "a neighbour");
+    inst.foreignFiles.push_back(path);
+  }
+  const std::string neighbourEntry = uninstall + "\\Marlo Coach Old";
+  m.SetStringValue(kHkeyLocalMachine, neighbourEntry, "DisplayName", "Marlo Coach Old");
+  m.AddKey(kHkeyLocalMachine, "Software\\Bellmont Learning Group\\Marlo Reader\\Settings");
+  m.SetStringValue(kHkeyLocalMachine, product, "Version", "4.2");
+  inst.foreignKeys.push_back(neighbourEntry);
+  inst.foreignKeys.push_back(product);  // the product key itself stays
+  inst.foreignValues = {{neighbourEntry, "DisplayName"}, {product, "Version"}};
+
   bench.state.m_location = bench.engine.FindInstallLocation();
   bench.engine.RecordSystemInfo();
   bench.state.m_saveStudentData = true;
+  RecordBaseline(bench, inst);
   return inst;
+}
+
+void RecordBaseline(const Bench& bench, Installation& installation) {
+  const SimMachine& m = *bench.machine;
+  Baseline& baseline = installation.baseline;
+  baseline = Baseline();
+  for (char drive = 'A'; drive <= 'Z'; ++drive) {
+    for (const std::string& path : m.ListTree(std::string(1, drive) + ":\\")) {
+      Baseline::Entry entry;
+      entry.folder = m.IsFolder(path);
+      if (!entry.folder) m.ReadFile(path, entry.bytes);
+      entry.attributes = m.GetAttributes(path);
+      baseline.files[ComparablePath(path)] = entry;
+    }
+  }
+  ListKeys(m, kHkeyLocalMachine, "", "hklm", baseline.keys);
+  ListKeys(m, kHkeyCurrentUser, "", "hkcu", baseline.keys);
+  baseline.taken = true;
 }
 
 std::vector<std::string> CheckPromises(const Bench& bench, const Installation& installation,
@@ -142,8 +246,9 @@ std::vector<std::string> CheckPromises(const Bench& bench, const Installation& i
   const SimMachine& m = *bench.machine;
 
   for (const auto& file : installation.studentFiles)
-    if (!StudentFileKept(bench, file.first, file.second))
+    if (!StudentFileKept(bench, installation, file.first, file.second))
       problems.push_back("student file lost: " + file.first);
+  if (installation.baseline.taken) CheckUntouched(bench, installation, problems);
 
   for (const std::string& path : installation.foreignFiles)
     if (!m.Exists(path)) problems.push_back("foreign file deleted: " + path);
@@ -154,15 +259,21 @@ std::vector<std::string> CheckPromises(const Bench& bench, const Installation& i
   // saved the student data in full and names whatever it left behind.
   if (bench.ui.AnyBoxContains("Unable to copy your student data.")) return problems;
   // (A file that was already in the backup is kept as it was.)
+  const std::string students = StudentsOf(installation);
   for (const auto& file : installation.studentFiles) {
-    if (bench.state.m_saveStudentData && StartsWith(file.first, kStudents + "\\") &&
-        !m.Exists(std::string(kBackup) + file.first.substr(kStudents.size())))
+    if (bench.state.m_saveStudentData && StartsWith(file.first, students + "\\") &&
+        !m.Exists(installation.backup + file.first.substr(students.size())))
       problems.push_back("missing from the backup: " + file.first);
   }
   const std::vector<std::string> named = NamedLeftovers(bench);
   auto accounted = [&named](const std::string& path) {
-    for (const std::string& leftover : named)
+    for (const std::string& leftover : named) {
       if (Within(path, leftover)) return true;
+      // A path without a drive ("\MLC Students") names the current drive.
+      const bool driveless = !leftover.empty() && leftover[0] == '\\' &&
+                             leftover.compare(0, 2, "\\\\") != 0;
+      if (driveless && path.size() >= 2 && Within(path, path.substr(0, 2) + leftover)) return true;
+    }
     return false;
   };
   std::vector<std::string> items = installation.productFolders;

@@ -2,9 +2,12 @@
 // removal run must pass on it whatever goes wrong on the way.
 #pragma once
 
+#include <cstdint>
 #include <map>
 #include <memory>
+#include <set>
 #include <string>
+#include <utility>
 #include <vector>
 
 #include "removal/uninstall_engine.h"
@@ -30,8 +33,24 @@ struct Bench {
   UninstallEngine engine{*machine, ui, state};
 };
 
+// Everything on the machine before a run: every file and folder (comparable
+// path -> contents) and every registry key, so that the check afterwards can
+// tell what the run changed.
+struct Baseline {
+  struct Entry {
+    bool folder = false;
+    std::string bytes;
+    std::uint32_t attributes = 0;
+  };
+  bool taken = false;
+  std::map<std::string, Entry> files;
+  std::set<std::string> keys;  // "hklm\..." or "hkcu\...", lower case
+};
+
 // What a run may remove and what it must keep.
 struct Installation {
+  std::string location = kLocation;  // the installation folder the run is given
+  std::string backup = kBackup;      // where step 1 puts the student data
   // Student data: original path -> bytes. Must end in place, in the backup
   // or in the Recycle Bin.
   std::map<std::string, std::string> studentFiles;
@@ -44,18 +63,34 @@ struct Installation {
   // Files and keys that are not the product's and must survive.
   std::vector<std::string> foreignFiles;
   std::vector<std::string> foreignKeys;
+  // Values (HKLM key, value name) that are not the product's and must survive.
+  std::vector<std::pair<std::string, std::string>> foreignValues;
+  // The machine as it stood before the run; when taken, anything outside the
+  // product's folders, shortcuts and keys (and the backup) that differs
+  // afterwards is a broken promise.
+  Baseline baseline;
 };
 
 // Seeds the machine with a complete installation: nested student data with
 // read-only, hidden and dot-named entries; the MLC Students and installer
 // folders; shortcuts on both desktops, both Start menus and the derived
 // per-user folders; the product key with subkeys and the InstallPath value;
-// nested uninstall entries; and things that belong to others. Then sets the
-// bench's state as start-up does (location found, version and user recorded,
-// save box ticked).
-Installation SeedInstallation(Bench& bench);
+// nested uninstall entries; and things that belong to others, some of them
+// named like the product ("Marlo Coach Old", "MLC Students.txt", a
+// "... Saved Student Data.zip" beside the backup). Then sets the bench's
+// state as start-up does (location found, version and user recorded, save
+// box ticked) and records the baseline.
+Installation SeedInstallation(Bench& bench, const std::string& location = kLocation);
 
-// Every way the run broke a promise, as readable lines (empty: all held).
+// Records the machine as it stands now as the installation's baseline; call
+// it again after changing a seeded machine.
+void RecordBaseline(const Bench& bench, Installation& installation);
+
+// Every way the run broke a promise, as readable lines (empty: all held):
+// (a) a student file neither in place, nor in the backup, nor in the Recycle
+// Bin with the same bytes; (b) anything not the product's deleted, changed or
+// added (the backup excepted); (c) a product item still present that no
+// failure line and no error box names.
 // `shortcutsMayBeUnknown`: the run could not read a shell folder, so the
 // shortcuts in it were out of its sight.
 std::vector<std::string> CheckPromises(const Bench& bench, const Installation& installation,

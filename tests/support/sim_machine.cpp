@@ -508,6 +508,7 @@ bool SimMachine::AddFile(const std::string& path, const std::string& bytes,
   std::string parentText = m_impl->StoredPath(parent);
   if (!AddFolder(parentText)) return false;
   FsNode* folder = m_impl->Lookup(parent);
+  if (!folder) return false;  // a parent name Windows would not keep as given ("a.", "a ")
   FsNode* node = m_impl->Lookup(p);
   if (node && node->folder) return false;
   if (!node) node = Impl::Insert(*folder, p.parts.back(), false);

@@ -1,0 +1,646 @@
+#include "tests/reliability/catalogue.h"
+
+#include <gtest/gtest.h>
+
+#include <algorithm>
+#include <iterator>
+
+#include "removal/error_codes.h"
+#include "removal/path_rules.h"
+
+using scenario::Bench;
+using scenario::Installation;
+
+namespace catalogue {
+
+namespace {
+
+const std::string kLocation = scenario::kLocation;
+const std::string kStudents = kLocation + "\\Students";
+const std::string kUserDesktop = scenario::kUserDesktop;
+const std::string kCommonDesktop = scenario::kCommonDesktop;
+const std::string kUninstall = scenario::kUninstallKey;
+const std::string kProduct = scenario::kProductKey;
+const char kCopyFailed[] = "Unable to copy your student data.";
+const char kProductLine[] =
+    "Registry Key: HKEY_LOCAL_MACHINE\\Software\\Bellmont Learning Group\\Marlo Coach\\";
+const char kUninstallLine[] =
+    "Registry Key: HKEY_LOCAL_MACHINE\\Software\\Microsoft\\Windows\\CurrentVersion\\Uninstall\\"
+    "Marlo Coach";
+
+bool Contains(const std::string& text, const std::string& part) {
+  return text.find(part) != std::string::npos;
+}
+
+// Drops the product items whose path contains `part`: the run cannot see
+// them in this case, so they must stay as they are instead.
+void Forget(std::vector<std::string>& items, const std::string& part) {
+  items.erase(std::remove_if(items.begin(), items.end(),
+                             [&part](const std::string& item) { return Contains(item, part); }),
+              items.end());
+}
+
+// Per-user folders formed from the shell's folders with the user "tech".
+void ForgetDerivedShortcuts(Installation& inst) {
+  Forget(inst.shortcuts, "C:\\tech\\");
+  Forget(inst.shortcuts, "ProgramData\\tech\\");
+}
+
+// Empties a folder through the services, as if it had been seeded that way.
+void EmptyFolder(Bench& b, Installation& inst, const std::string& folder) {
+  std::vector<std::string> tree = b.machine->ListTree(folder);
+  for (auto it = tree.rbegin(); it != tree.rend(); ++it) {
+    if (b.machine->IsFolder(*it)) {
+      b.machine->RemoveDir(*it);
+    } else {
+      b.machine->SetAttributes(*it, kAttrArchive);
+      b.machine->RemoveFile(*it);
+    }
+  }
+  for (auto it = inst.studentFiles.begin(); it != inst.studentFiles.end();)
+    it = Contains(it->first, folder + "\\") ? inst.studentFiles.erase(it) : std::next(it);
+}
+
+void RemoveStudentsFolder(Bench& b, Installation& inst) {
+  EmptyFolder(b, inst, kStudents);
+  b.machine->RemoveDir(kStudents);
+}
+
+// A read-only, hidden system file among the student data.
+void AddSystemFile(Bench& b, Installation& inst) {
+  const std::string path = kStudents + "\\class2\\system.dat";
+  b.machine->AddFile(path, "system", kAttrSystem | kAttrHidden | kAttrReadOnly);
+  inst.studentFiles[path] = "system";
+}
+
+void ExpectAbandoned(const Bench& b) {
+  EXPECT_TRUE(b.ui.AnyBoxContains(kCopyFailed));
+  EXPECT_TRUE(b.machine->Recycled().empty());
+  EXPECT_TRUE(b.state.m_failures.empty());
+}
+
+void ExpectRemoved(const Bench& b, const std::string& folder) {
+  EXPECT_FALSE(b.machine->Exists(folder)) << folder;
+  EXPECT_FALSE(b.ui.AnyBoxContains(kCopyFailed));
+}
+
+std::size_t CountLines(const Bench& b, const std::string& line) {
+  return static_cast<std::size_t>(
+      std::count(b.state.m_failures.begin(), b.state.m_failures.end(), line));
+}
+
+std::string Repeat(char c, std::size_t n) { return std::string(n, c); }
+
+// The ANSI file calls refuse paths that do not fit MAX_PATH; the simulated
+// machine does not, so a case that needs it makes the calls on paths
+// through `component` fail as Windows would.
+void RefuseLongPathsThrough(Bench& b, const std::string& component) {
+  for (SimMachine::Call call : {SimMachine::Call::CopyOneFile, SimMachine::Call::MakeDirectory,
+                                SimMachine::Call::SetCurrentDir, SimMachine::Call::FindFirst})
+    b.machine->InjectFault({call, component, 0, winerr::kFilenameTooLong});
+}
+
+void AddPathCases(std::vector<Case>& cases) {
+  for (std::size_t length : {258u, 259u, 300u, 1000u}) {
+    Case c;
+    c.name = "LocationOf" + std::to_string(length) + "Chars";
+    c.location = PathOfLength("C:\\Apps\\", length, "\\Marlo Coach");
+    c.sweep = length == 259;
+    c.expect = [length](const Bench& b, const Installation& inst) {
+      // Two NULs must follow the path in the shell's 260-character buffer.
+      if (length <= 258) {
+        ExpectRemoved(b, inst.location);
+      } else {
+        EXPECT_TRUE(ReportsFolder(b, inst.location));
+        EXPECT_TRUE(b.ui.AnyBoxContains("Could not delete: " + inst.location));
+      }
+    };
+    cases.push_back(c);
+  }
+  for (std::size_t length : {258u, 300u, 1000u}) {
+    Case c;
+    c.name = "StudentFilePathOf" + std::to_string(length) + "Chars";
+    c.sweep = length == 300;
+    c.prepare = [length](Bench& b, Installation& inst) {
+      std::string path = PathOfLength(kStudents + "\\", length, "\\deep.dat");
+      b.machine->AddFile(path, "deep data");
+      inst.studentFiles[path] = "deep data";
+    };
+    c.expect = [](const Bench& b, const Installation& inst) { ExpectRemoved(b, inst.location); };
+    cases.push_back(c);
+  }
+  {
+    Case c;
+    c.name = "StudentDataDeeperThanTheBackupCanHold";
+    c.prepare = [](Bench& b, Installation& inst) {
+      // 250 characters fit below the Students folder, but not below the
+      // longer backup folder.
+      std::string path = PathOfLength(kStudents + "\\Overlong\\", 250, "\\x.dat");
+      b.machine->AddFile(path, "too deep for the backup");
+      inst.studentFiles[path] = "too deep for the backup";
+      RefuseLongPathsThrough(b, "Saved Student Data\\Overlong");
+    };
+    c.expect = [](const Bench& b, const Installation&) { ExpectAbandoned(b); };
+    cases.push_back(c);
+  }
+  {
+    Case c;
+    c.name = "StartMenuOf300Chars";
+    c.prepare = [](Bench& b, Installation& inst) {
+      const std::string start =
+          "C:\\ProgramData\\" + Repeat('S', 230) + "\\Microsoft\\Windows\\Start Menu";
+      b.machine->SetSpecialFolder(csidl::kCommonStartMenu, start);
+      const std::string folder = start + "\\Programs\\Marlo Coach";
+      b.machine->AddFile(folder + "\\Uninstall.lnk", "shortcut");
+      inst.shortcuts.push_back(folder + "\\Uninstall.lnk");
+      inst.shortcuts.push_back(folder);
+      // The old common Start menu is no longer the shell's: what is in it stays.
+      Forget(inst.shortcuts, scenario::kCommonStartMenu);
+      Forget(inst.shortcuts, "ProgramData\\tech\\");  // derived from it
+    };
+    c.expect = [](const Bench& b, const Installation&) {
+      const std::string start =
+          "C:\\ProgramData\\" + Repeat('S', 230) + "\\Microsoft\\Windows\\Start Menu";
+      EXPECT_FALSE(b.machine->Exists(start + "\\Programs\\Marlo Coach\\Uninstall.lnk"));
+      EXPECT_TRUE(ReportsFolder(b, start + "\\Programs\\Marlo Coach"));
+    };
+    cases.push_back(c);
+  }
+  // Windows reads a slash as a backslash: a typed "...\Marlo Coach/" names
+  // the folder as much as "...\Marlo Coach\" does, and both must be removed
+  // for real, never end in a "Success!" that deleted nothing.
+  for (const char* suffix : {"\\", "/"}) {
+    Case c;
+    c.name = std::string("TypedLocationWithTrailing") + (suffix[0] == '/' ? "Slash" : "Backslash");
+    c.prepare = [](Bench& b, Installation&) { b.state.m_location = kLocation; };
+    c.location = kLocation + suffix;
+    c.expect = [](const Bench& b, const Installation&) { ExpectRemoved(b, kLocation); };
+    cases.push_back(c);
+  }
+  {
+    Case c;
+    c.name = "TypedLocationWithDoubledBackslashes";
+    c.location = "C:\\Program Files\\\\Marlo Coach";
+    c.expect = [](const Bench& b, const Installation&) { ExpectRemoved(b, kLocation); };
+    cases.push_back(c);
+  }
+  {
+    Case c;
+    c.name = "TypedRelativeLocation";
+    c.prepare = [](Bench& b, Installation& inst) {
+      b.state.m_saveStudentData = false;
+      Forget(inst.productFolders, kLocation);  // the run was told another folder
+      inst.location = "Marlo Coach";
+    };
+    c.expect = [](const Bench& b, const Installation&) {
+      EXPECT_TRUE(b.machine->Exists(kLocation));
+      EXPECT_TRUE(ReportsFolder(b, "Marlo Coach"));
+    };
+    cases.push_back(c);
+  }
+  {
+    Case c;
+    c.name = "LocationOnAnotherDrive";
+    c.location = "D:\\Apps\\Marlo Coach";
+    c.expect = [](const Bench& b, const Installation& inst) {
+      ExpectRemoved(b, inst.location);
+      EXPECT_FALSE(b.machine->Exists("D:\\MLC Students"));
+    };
+    cases.push_back(c);
+  }
+}
+
+void AddFileCases(std::vector<Case>& cases) {
+  {
+    Case c;
+    c.name = "NamesOutsideTheAnsiCodePage";
+    c.prepare = [](Bench& b, Installation& inst) {
+      // As they come through the ANSI calls: code-page bytes, and UTF-8 bytes
+      // of a name that was made on another system.
+      for (const std::string name : {"Zo\xEB.txt", "\xD0\x9C\xD0\xB8\xD1\x80.dat"}) {
+        b.machine->AddFile(kStudents + "\\" + name, name);
+        inst.studentFiles[kStudents + "\\" + name] = name;
+      }
+    };
+    c.expect = [](const Bench& b, const Installation& inst) {
+      std::string bytes;
+      EXPECT_TRUE(b.machine->ReadFile(inst.backup + "\\Zo\xEB.txt", bytes));
+      ExpectRemoved(b, inst.location);
+    };
+    cases.push_back(c);
+  }
+  {
+    Case c;
+    c.name = "NameTheAnsiCallsCannotSpell";
+    c.prepare = [](Bench& b, Installation& inst) {
+      // The ANSI search reports such a name with "?" in it; copying by that
+      // name finds nothing (123).
+      b.machine->AddFile(kStudents + "\\class1\\unicode-name.dat", "unicode");
+      inst.studentFiles[kStudents + "\\class1\\unicode-name.dat"] = "unicode";
+      b.machine->InjectFault({SimMachine::Call::CopyOneFile, "unicode-name", 0, winerr::kInvalidName});
+    };
+    c.expect = [](const Bench& b, const Installation&) { ExpectAbandoned(b); };
+    cases.push_back(c);
+  }
+  {
+    Case c;
+    c.name = "DotNamedReadOnlyHiddenSystemFiles";
+    c.prepare = [](Bench& b, Installation& inst) {
+      AddSystemFile(b, inst);
+    };
+    c.expect = [](const Bench& b, const Installation& inst) {
+      for (const char* name : {"\\.profile", "\\.cache\\state.bin", "\\class1\\bob.dat",
+                               "\\class2\\deep\\notes.txt", "\\class2\\system.dat"}) {
+        std::string bytes;
+        EXPECT_TRUE(b.machine->ReadFile(inst.backup + name, bytes)) << name;
+      }
+      ExpectRemoved(b, inst.location);
+    };
+    cases.push_back(c);
+  }
+  {
+    Case c;
+    c.name = "HeldOpenStudentFileRollsBackSpecialFiles";
+    c.prepare = [](Bench& b, Installation& inst) {
+      AddSystemFile(b, inst);
+      b.machine->HoldOpen(kStudents + "\\roster.txt");  // enumerated last
+    };
+    c.expect = [](const Bench& b, const Installation& inst) {
+      ExpectAbandoned(b);
+      EXPECT_FALSE(b.machine->Exists(inst.backup));
+      EXPECT_FALSE(b.ui.AnyBoxContains("Could not delete"));
+    };
+    cases.push_back(c);
+  }
+  {
+    Case c;
+    c.name = "HeldOpenFileInTheRollback";
+    c.prepare = [](Bench& b, Installation& inst) {
+      b.machine->HoldOpen(kStudents + "\\roster.txt");
+      b.machine->HoldOpen(inst.backup + "\\class1\\alice.dat");
+    };
+    c.expect = [](const Bench& b, const Installation& inst) {
+      ExpectAbandoned(b);
+      EXPECT_TRUE(b.ui.AnyBoxContains("Could not delete file: " + inst.backup));
+    };
+    cases.push_back(c);
+  }
+  {
+    Case c;
+    c.name = "HeldOpenShortcut";
+    c.prepare = [](Bench& b, Installation&) {
+      b.machine->HoldOpen(kCommonDesktop + "\\Marlo Coach Administration.lnk");
+    };
+    c.expect = [](const Bench& b, const Installation&) {
+      // The table names it twice, so it is tried and reported twice.
+      EXPECT_EQ(CountLines(b, "File: " + kCommonDesktop + "\\Marlo Coach Administration.lnk"), 2u);
+    };
+    cases.push_back(c);
+  }
+  {
+    Case c;
+    c.name = "ReadOnlyShortcut";
+    c.prepare = [](Bench& b, Installation& inst) {
+      const std::string path = kUserDesktop + "\\Marlo Coach Admin.lnk";
+      b.machine->AddFile(path, "shortcut", kAttrReadOnly);
+      inst.shortcuts.push_back(path);
+    };
+    c.expect = [](const Bench& b, const Installation&) {
+      EXPECT_EQ(CountLines(b, "File: " + kUserDesktop + "\\Marlo Coach Admin.lnk"), 1u);
+    };
+    cases.push_back(c);
+  }
+  {
+    Case c;
+    c.name = "FolderNamedLikeAShortcut";
+    c.prepare = [](Bench& b, Installation&) {
+      b.machine->AddFile(kUserDesktop + "\\Marlo Coach User's Guide.lnk\\mine.txt", "not a shortcut");
+    };
+    c.expect = [](const Bench& b, const Installation&) {
+      EXPECT_EQ(CountLines(b, "File: " + kUserDesktop + "\\Marlo Coach User's Guide.lnk"), 1u);
+    };
+    cases.push_back(c);
+  }
+  {
+    Case c;
+    c.name = "Tree200FoldersDeep";
+    c.sweep = false;
+    c.prepare = [](Bench& b, Installation& inst) {
+      std::string path = kStudents;
+      for (int i = 0; i < 200; ++i) path += "\\d" + std::to_string(i);
+      b.machine->AddFile(path + "\\leaf.txt", "at the bottom");
+      inst.studentFiles[path + "\\leaf.txt"] = "at the bottom";
+    };
+    c.expect = [](const Bench& b, const Installation& inst) { ExpectRemoved(b, inst.location); };
+    cases.push_back(c);
+  }
+  {
+    Case c;
+    c.name = "FiftyThousandFiles";
+    c.sweep = false;
+    c.prepare = [](Bench& b, Installation& inst) {
+      for (int folder = 0; folder < 100; ++folder)
+        for (int file = 0; file < 500; ++file) {
+          const std::string path = kStudents + "\\many\\c" + std::to_string(folder) + "\\s" +
+                                   std::to_string(file) + ".dat";
+          const std::string bytes = std::to_string(folder * 1000 + file);
+          b.machine->AddFile(path, bytes);
+          inst.studentFiles[path] = bytes;
+        }
+    };
+    c.expect = [](const Bench& b, const Installation& inst) { ExpectRemoved(b, inst.location); };
+    cases.push_back(c);
+  }
+  {
+    Case c;
+    c.name = "EmptyStudentsFolder";
+    c.prepare = [](Bench& b, Installation& inst) { EmptyFolder(b, inst, kStudents); };
+    c.expect = [](const Bench& b, const Installation& inst) {
+      EXPECT_TRUE(b.machine->IsFolder(inst.backup));
+      ExpectRemoved(b, inst.location);
+    };
+    cases.push_back(c);
+  }
+  {
+    Case c;
+    c.name = "NoStudentsFolderBesideABackupLookalike";
+    c.prepare = [](Bench& b, Installation& inst) { RemoveStudentsFolder(b, inst); };
+    c.expect = [](const Bench& b, const Installation& inst) {
+      ExpectAbandoned(b);
+      EXPECT_FALSE(b.machine->Exists(inst.backup));
+    };
+    cases.push_back(c);
+  }
+  {
+    Case c;
+    c.name = "StudentsIsAFile";
+    c.prepare = [](Bench& b, Installation& inst) {
+      RemoveStudentsFolder(b, inst);
+      b.machine->AddFile(kStudents, "a file, not a folder");
+    };
+    c.expect = [](const Bench& b, const Installation&) { ExpectAbandoned(b); };
+    cases.push_back(c);
+  }
+  {
+    Case c;
+    c.name = "BackupNameTakenByAFile";
+    c.prepare = [](Bench& b, Installation& inst) { b.machine->AddFile(inst.backup, "a file"); };
+    c.expect = [](const Bench& b, const Installation& inst) {
+      ExpectAbandoned(b);
+      std::string bytes;
+      EXPECT_TRUE(b.machine->ReadFile(inst.backup, bytes) && bytes == "a file");
+    };
+    cases.push_back(c);
+  }
+  {
+    Case c;
+    c.name = "BackupFromAnEarlierRun";
+    c.prepare = [](Bench& b, Installation& inst) {
+      b.machine->AddFile(inst.backup + "\\roster.txt", "last year's roster");
+      b.machine->AddFile(inst.backup + "\\kept.txt", "kept");
+    };
+    c.expect = [](const Bench& b, const Installation& inst) {
+      std::string bytes;
+      EXPECT_TRUE(b.machine->ReadFile(inst.backup + "\\roster.txt", bytes));
+      EXPECT_EQ(bytes, "last year's roster");
+      ExpectRemoved(b, inst.location);
+    };
+    cases.push_back(c);
+  }
+  {
+    Case c;
+    c.name = "BackupHoldsAFolderWhereAStudentFileGoes";
+    c.prepare = [](Bench& b, Installation& inst) {
+      b.machine->AddFile(inst.backup + "\\roster.txt\\old.txt", "old");
+    };
+    c.expect = [](const Bench& b, const Installation&) { ExpectAbandoned(b); };
+    cases.push_back(c);
+  }
+}
+
+void AddSystemCases(std::vector<Case>& cases) {
+  {
+    Case c;
+    c.name = "UserDesktopUnavailable";
+    c.prepare = [](Bench& b, Installation&) { b.machine->SetSpecialFolder(csidl::kDesktopDirectory, ""); };
+    c.shortcutsMayBeUnknown = true;
+    c.expect = [](const Bench& b, const Installation&) {
+      ExpectAbandoned(b);  // never a backup in a drive root
+      EXPECT_FALSE(b.machine->Exists("C:\\Marlo Coach Saved Student Data"));
+      EXPECT_FALSE(b.machine->Exists("\\Marlo Coach Saved Student Data"));
+    };
+    cases.push_back(c);
+  }
+  const int others[] = {csidl::kCommonDesktopDirectory, csidl::kCommonStartMenu, csidl::kStartMenu};
+  const char* names[] = {"CommonDesktop", "CommonStartMenu", "UserStartMenu"};
+  for (int i = 0; i < 3; ++i) {
+    Case c;
+    c.name = std::string(names[i]) + "Unavailable";
+    const int folder = others[i];
+    c.prepare = [folder](Bench& b, Installation&) { b.machine->SetSpecialFolder(folder, ""); };
+    c.shortcutsMayBeUnknown = true;
+    c.expect = [](const Bench& b, const Installation& inst) { ExpectRemoved(b, inst.location); };
+    cases.push_back(c);
+  }
+  {
+    Case c;
+    c.name = "AllShellFoldersUnavailableNoSave";
+    c.prepare = [](Bench& b, Installation&) {
+      for (int folder : {csidl::kCommonDesktopDirectory, csidl::kDesktopDirectory,
+                         csidl::kCommonStartMenu, csidl::kStartMenu})
+        b.machine->SetSpecialFolder(folder, "");
+      b.state.m_saveStudentData = false;
+    };
+    c.shortcutsMayBeUnknown = true;
+    c.expect = [](const Bench& b, const Installation&) {
+      EXPECT_TRUE(b.machine->Exists(kUserDesktop + "\\Marlo Coach Students.lnk"));
+    };
+    cases.push_back(c);
+  }
+  for (std::size_t length : {0u, 1023u, 1024u}) {
+    Case c;
+    c.name = "UserNameOf" + std::to_string(length) + "Chars";
+    c.prepare = [length](Bench& b, Installation& inst) {
+      b.machine->SetUserName(Repeat('u', length));
+      b.engine.RecordSystemInfo();
+      ForgetDerivedShortcuts(inst);  // formed from another name now
+    };
+    c.expect = [length](const Bench& b, const Installation&) {
+      // A name that leaves no room for its NUL is not read at all.
+      EXPECT_EQ(b.state.m_userName, length < 1024 ? Repeat('u', length) : std::string());
+      EXPECT_TRUE(b.machine->Exists("C:\\tech\\Desktop\\Marlo Coach Videos.lnk"));
+    };
+    cases.push_back(c);
+  }
+  {
+    Case c;
+    c.name = "VersionQueryFails";
+    c.prepare = [](Bench& b, Installation& inst) {
+      b.machine->InjectFault({SimMachine::Call::GetOsVersion, "", 0, winerr::kInvalidParameter});
+      b.engine.RecordSystemInfo();
+      ForgetDerivedShortcuts(inst);  // below version 5 they are never formed
+    };
+    c.expect = [](const Bench& b, const Installation& inst) {
+      EXPECT_EQ(b.state.m_osMajor, 0);
+      EXPECT_TRUE(b.state.m_userName.empty());
+      EXPECT_TRUE(b.machine->Exists("C:\\tech\\Desktop\\Marlo Coach Videos.lnk"));
+      ExpectRemoved(b, inst.location);
+    };
+    cases.push_back(c);
+  }
+}
+
+void AddRegistryCases(std::vector<Case>& cases) {
+  {
+    Case c;
+    c.name = "ProductSubkeyNameLongerThanTheBuffer";
+    c.prepare = [](Bench& b, Installation& inst) {
+      const std::string key = kProduct + "\\" + Repeat('L', 1100);
+      b.machine->AddKey(kHkeyLocalMachine, key);
+      inst.productKeys.push_back(key);
+    };
+    c.expect = [](const Bench& b, const Installation&) {
+      EXPECT_TRUE(AnyLineStartsWith(b, kProductLine));
+      EXPECT_FALSE(b.machine->ValueExists(kHkeyLocalMachine, kProduct, "InstallPath"));
+    };
+    cases.push_back(c);
+  }
+  {
+    Case c;
+    c.name = "UninstallSubkeyNameLongerThanTheBuffer";
+    c.prepare = [](Bench& b, Installation&) {
+      b.machine->AddKey(kHkeyLocalMachine, kUninstall + "\\MarloCoach\\" + Repeat('N', 300));
+    };
+    c.expect = [](const Bench& b, const Installation&) {
+      EXPECT_EQ(CountLines(b, kUninstallLine), 1u);
+      EXPECT_TRUE(b.machine->KeyExists(kHkeyLocalMachine, kUninstall + "\\MarloCoach"));
+      EXPECT_FALSE(b.machine->KeyExists(kHkeyLocalMachine, kUninstall + "\\Marlo Coach"));
+    };
+    cases.push_back(c);
+  }
+  {
+    Case c;
+    c.name = "ProductSubkeyWithChildren";
+    c.prepare = [](Bench& b, Installation& inst) {
+      b.machine->AddKey(kHkeyLocalMachine, kProduct + "\\Settings\\Window");
+      inst.productKeys.push_back(kProduct + "\\Settings\\Window");
+    };
+    c.expect = [](const Bench& b, const Installation&) {
+      EXPECT_EQ(CountLines(b, std::string(kProductLine) + "Settings"), 1u);
+      EXPECT_FALSE(b.machine->ValueExists(kHkeyLocalMachine, kProduct, "InstallPath"));
+      EXPECT_FALSE(b.machine->KeyExists(kHkeyLocalMachine, kUninstall + "\\MarloCoach"));
+    };
+    cases.push_back(c);
+  }
+  const char* denied[] = {"", "Uninstall", "UninstallEntryChild"};
+  for (const char* which : denied) {
+    Case c;
+    const std::string kind = which;
+    c.name = "NoFullAccessTo" + (kind.empty() ? std::string("ProductKey") : kind);
+    c.prepare = [kind](Bench& b, Installation&) {
+      b.machine->DenyFullAccess(kHkeyLocalMachine,
+                                kind.empty()           ? kProduct
+                                : kind == "Uninstall" ? kUninstall
+                                                      : kUninstall + "\\MarloCoach\\Components");
+    };
+    c.expect = [kind](const Bench& b, const Installation&) {
+      if (kind.empty()) {
+        EXPECT_TRUE(AnyLineStartsWith(b, kProductLine));
+        EXPECT_TRUE(AnyLineStartsWith(b, "Registry Value: "));
+      } else {
+        EXPECT_GE(CountLines(b, kUninstallLine), 1u);
+      }
+    };
+    cases.push_back(c);
+  }
+}
+
+void AddProtectedCases(std::vector<Case>& cases) {
+  const char* const folders[] = {
+      "C:", "C:\\windows", "C:\\WINDOWS\\System32", "C:\\Program Files",
+      "C:\\Program Files\\Common Files", "C:\\ProgramData", "C:\\users", "C:\\users\\tech",
+      "C:\\users\\tech\\AppData", "C:\\users\\tech\\Desktop", "C:\\users\\Public\\Desktop",
+      "C:\\users\\tech\\Documents", "C:\\ProgramData\\Microsoft\\Windows\\Start Menu",
+      "C:\\users\\tech\\AppData\\Roaming\\Microsoft\\Windows\\Start Menu", "D:",
+      "C:\\users\\Other User"};  // another user's profile
+  for (const char* folder : folders) {
+    for (int backslashes = 0; backslashes <= 2; ++backslashes) {
+      std::string location = std::string(folder) + std::string(backslashes, '\\');
+      if (location.back() == ':') continue;  // "C:" alone names the current folder of C:
+      Case c;
+      c.name = "ProtectedLocation_" + std::string(folder) + "_" + std::to_string(backslashes);
+      c.location = location;
+      c.sweep = backslashes == 1 && (location == "C:\\" || location == "C:\\windows\\");
+      c.prepare = [](Bench&, Installation& inst) {
+        // The run must refuse it and say so: it is no longer the product's.
+        auto& f = inst.productFolders;
+        f.erase(std::remove_if(f.begin(), f.end(),
+                               [&inst](const std::string& p) {
+                                 return ComparablePath(p) == ComparablePath(inst.location);
+                               }),
+                f.end());
+      };
+      c.expect = [](const Bench& b, const Installation& inst) {
+        EXPECT_TRUE(ReportsFolder(b, inst.location));
+        EXPECT_TRUE(b.ui.AnyBoxContains("Could not delete: "));
+      };
+      cases.push_back(c);
+    }
+  }
+}
+
+std::vector<Case> MakeCases() {
+  std::vector<Case> cases;
+  AddPathCases(cases);
+  AddFileCases(cases);
+  AddSystemCases(cases);
+  AddRegistryCases(cases);
+  AddProtectedCases(cases);
+  return cases;
+}
+
+}  // namespace
+
+const std::vector<Case>& RunCases() {
+  static const std::vector<Case> cases = MakeCases();
+  return cases;
+}
+
+void Prepare(const Case& c, Prepared& p) {
+  p.bench.machine->AddDrive('D');
+  p.installation = scenario::SeedInstallation(p.bench, c.location);
+  // As if the folder had been found, browsed to or typed and confirmed.
+  p.bench.state.m_location = c.location;
+  if (c.prepare) c.prepare(p.bench, p.installation);
+  scenario::RecordBaseline(p.bench, p.installation);
+}
+
+std::string PathOfLength(const std::string& front, std::size_t length, const std::string& back) {
+  std::string path = front;
+  while (path.size() + back.size() < length) {
+    std::size_t room = length - path.size() - back.size();
+    if (path.back() != '\\' && room >= 2) {
+      path += '\\';
+      --room;
+    }
+    path += std::string(std::min<std::size_t>(40, room), 'p');
+  }
+  return path + back;
+}
+
+bool ReportsFolder(const Bench& bench, const std::string& folder) {
+  for (const std::string& line : bench.state.m_failures)
+    if (line.rfind("Folder: ", 0) == 0 && ComparablePath(line.substr(8)) == ComparablePath(folder))
+      return true;
+  return false;
+}
+
+void PrintTo(const Case& c, std::ostream* out) { *out << c.name; }
+
+bool AnyLineStartsWith(const Bench& bench, const std::string& prefix) {
+  for (const std::string& line : bench.state.m_failures)
+    if (line.rfind(prefix, 0) == 0) return true;
+  return false;
+}
+
+}  // namespace catalogue

@@ -1,0 +1,200 @@
+// The bad inputs that Wine can make for real, on the real Windows calls:
+// long paths, names outside the ANSI code page, a file held open without
+// sharing, read-only, hidden and system files, and protected locations.
+// Everything happens in a scratch folder C:\rmlc-reliability\<pid>, made
+// fresh for each test and removed after it.
+#include <windows.h>
+
+#include <gtest/gtest.h>
+
+#include <string>
+
+#include "platform/win32_services.h"
+#include "removal/uninstall_engine.h"
+#include "tests/engine/fake_run_ui.h"
+
+namespace {
+
+const char kScratchRoot[] = "C:\\rmlc-reliability";
+
+std::wstring Wide(const std::string& text) { return std::wstring(text.begin(), text.end()); }
+
+// Deletes a tree through the wide calls with the long-path prefix, so that
+// it also removes what the ANSI calls cannot name.
+void WipeTree(const std::wstring& folder) {
+  WIN32_FIND_DATAW data;
+  HANDLE find = FindFirstFileW((L"\\\\?\\" + folder + L"\\*").c_str(), &data);
+  if (find != INVALID_HANDLE_VALUE) {
+    do {
+      const std::wstring name = data.cFileName;
+      if (name == L"." || name == L"..") continue;
+      const std::wstring path = folder + L"\\" + name;
+      if (data.dwFileAttributes & FILE_ATTRIBUTE_DIRECTORY) {
+        WipeTree(path);
+      } else {
+        SetFileAttributesW((L"\\\\?\\" + path).c_str(), FILE_ATTRIBUTE_NORMAL);
+        DeleteFileW((L"\\\\?\\" + path).c_str());
+      }
+    } while (FindNextFileW(find, &data));
+    FindClose(find);
+  }
+  RemoveDirectoryW((L"\\\\?\\" + folder).c_str());
+}
+
+bool WriteFileW(const std::wstring& path, const std::string& bytes, DWORD attributes = 0) {
+  HANDLE file = CreateFileW((L"\\\\?\\" + path).c_str(), GENERIC_WRITE, 0, nullptr, CREATE_NEW,
+                            FILE_ATTRIBUTE_NORMAL, nullptr);
+  if (file == INVALID_HANDLE_VALUE) return false;
+  DWORD written = 0;
+  const bool ok = WriteFile(file, bytes.data(), static_cast<DWORD>(bytes.size()), &written, nullptr) &&
+                  written == bytes.size();
+  CloseHandle(file);
+  return ok && (attributes == 0 || SetFileAttributesW((L"\\\\?\\" + path).c_str(), attributes));
+}
+
+// Reads through the wide calls, so that paths beyond MAX_PATH can be read.
+std::string ReadFileA(const std::string& path) {
+  HANDLE file = CreateFileW((L"\\\\?\\" + Wide(path)).c_str(), GENERIC_READ, FILE_SHARE_READ,
+                            nullptr, OPEN_EXISTING, 0, nullptr);
+  if (file == INVALID_HANDLE_VALUE) return "<missing>";
+  char buffer[4096];
+  DWORD read = 0;
+  ReadFile(file, buffer, sizeof buffer, &read, nullptr);
+  CloseHandle(file);
+  return std::string(buffer, read);
+}
+
+bool ExistsW(const std::wstring& path) {
+  return GetFileAttributesW((L"\\\\?\\" + path).c_str()) != INVALID_FILE_ATTRIBUTES;
+}
+
+class WineCases : public ::testing::Test {
+ protected:
+  void SetUp() override {
+    CreateDirectoryA(kScratchRoot, nullptr);
+    scratch_ = std::string(kScratchRoot) + "\\" + std::to_string(GetCurrentProcessId()) + "-" +
+               ::testing::UnitTest::GetInstance()->current_test_info()->name();
+    WipeTree(Wide(scratch_));
+    ASSERT_TRUE(CreateDirectoryA(scratch_.c_str(), nullptr));
+    students_ = scratch_ + "\\Students";
+    backup_ = scratch_ + "\\Backup";
+    ASSERT_TRUE(CreateDirectoryA(students_.c_str(), nullptr));
+    ASSERT_TRUE(CreateDirectoryA(backup_.c_str(), nullptr));
+  }
+  void TearDown() override {
+    WipeTree(Wide(scratch_));
+    RemoveDirectoryA(kScratchRoot);  // only when no other test uses it
+  }
+
+  Win32Services services_;
+  FakeRunUi ui_;
+  UninstallState state_;
+  UninstallEngine engine_{services_, ui_, state_};
+  std::string scratch_, students_, backup_;
+};
+
+// A student file whose path fits MAX_PATH below the Students folder but not
+// below the backup. Windows refuses the copy, and the backup then fails as a
+// whole; Wine copies it. Either way the backup is never silently short.
+TEST_F(WineCases, StudentPathTooLongForTheBackupIsCopiedOrFailsTheCopy) {
+  const std::string name = std::string(250 - students_.size() - 1, 'n');
+  ASSERT_TRUE(WriteFileW(Wide(students_ + "\\" + name), "long"));
+  const std::string deepBackup = backup_ + "\\" + std::string(40, 'b');
+  ASSERT_TRUE(CreateDirectoryA(deepBackup.c_str(), nullptr));
+  if (engine_.CopyFolderTree(students_, deepBackup)) {
+    EXPECT_EQ(ReadFileA(deepBackup + "\\" + name), "long");
+  }
+  EXPECT_EQ(ReadFileA(students_ + "\\" + name), "long");
+}
+
+// Student data deeper than MAX_PATH cannot even be listed by the ANSI calls:
+// the copy fails rather than pass over it.
+TEST_F(WineCases, StudentFolderBeyondMaxPathFailsTheCopy) {
+  std::wstring deep = Wide(students_);
+  for (int i = 0; i < 4; ++i) {
+    deep += L"\\" + std::wstring(80, L'd');
+    ASSERT_TRUE(CreateDirectoryW((L"\\\\?\\" + deep).c_str(), nullptr));
+  }
+  ASSERT_TRUE(WriteFileW(deep + L"\\deep.dat", "deep"));
+  EXPECT_FALSE(engine_.CopyFolderTree(students_, backup_));
+  EXPECT_TRUE(ExistsW(deep + L"\\deep.dat"));
+}
+
+// A folder path that does not fit the shell's source buffer is refused and
+// reported, never cut short.
+TEST_F(WineCases, ShellDeletionOfAnOverlongPathIsRefused) {
+  std::wstring deep = Wide(scratch_);
+  for (int i = 0; i < 3; ++i) {
+    deep += L"\\" + std::wstring(90, L'x');
+    ASSERT_TRUE(CreateDirectoryW((L"\\\\?\\" + deep).c_str(), nullptr));
+  }
+  const std::string path(deep.begin(), deep.end());
+  EXPECT_FALSE(engine_.ShellDeleteFolder(0, path));
+  EXPECT_TRUE(ui_.AnyBoxContains("Could not delete: " + path));
+  EXPECT_TRUE(ExistsW(deep));
+}
+
+// A name made outside the ANSI code page (as from the Linux side) reaches
+// the ANSI calls with "?" in it: the copy cannot name it and fails.
+TEST_F(WineCases, NameOutsideTheAnsiCodePageFailsTheCopy) {
+  const std::wstring name = L"\x4E2D\x6587-\x0416.txt";
+  ASSERT_TRUE(WriteFileW(Wide(students_) + L"\\" + name, "unicode"));
+  ASSERT_TRUE(WriteFileW(Wide(students_) + L"\\plain.txt", "plain"));
+  EXPECT_FALSE(engine_.CopyFolderTree(students_, backup_));
+  EXPECT_TRUE(ExistsW(Wide(students_) + L"\\" + name));
+}
+
+TEST_F(WineCases, FileHeldOpenWithoutSharingFailsTheCopy) {
+  const std::string held = students_ + "\\held.dat";
+  ASSERT_TRUE(WriteFileW(Wide(held), "held"));
+  HANDLE file = CreateFileA(held.c_str(), GENERIC_READ, 0, nullptr, OPEN_EXISTING, 0, nullptr);
+  ASSERT_NE(file, INVALID_HANDLE_VALUE);
+  EXPECT_FALSE(engine_.CopyFolderTree(students_, backup_));
+  CloseHandle(file);
+  EXPECT_EQ(ReadFileA(held), "held");
+}
+
+// Read-only, hidden, system and dot-named entries are copied, and the
+// rollback deletes every one of them and the folder.
+TEST_F(WineCases, SpecialFilesAreCopiedAndRolledBack) {
+  ASSERT_TRUE(WriteFileW(Wide(students_ + "\\readonly.dat"), "r", FILE_ATTRIBUTE_READONLY));
+  ASSERT_TRUE(WriteFileW(Wide(students_ + "\\hidden.dat"), "h", FILE_ATTRIBUTE_HIDDEN));
+  ASSERT_TRUE(WriteFileW(Wide(students_ + "\\system.dat"), "s",
+                         FILE_ATTRIBUTE_SYSTEM | FILE_ATTRIBUTE_READONLY));
+  ASSERT_TRUE(CreateDirectoryA((students_ + "\\.cache").c_str(), nullptr));
+  ASSERT_TRUE(WriteFileW(Wide(students_ + "\\.cache\\.profile"), "dot"));
+  ASSERT_TRUE(engine_.CopyFolderTree(students_, backup_));
+  for (const char* name : {"\\readonly.dat", "\\hidden.dat", "\\system.dat", "\\.cache\\.profile"})
+    EXPECT_NE(ReadFileA(backup_ + name), "<missing>") << name;
+
+  std::string parent = scratch_;
+  EXPECT_TRUE(engine_.DeleteFolderTree(parent, "Backup"));
+  EXPECT_FALSE(ExistsW(Wide(backup_)));
+  EXPECT_EQ(ReadFileA(students_ + "\\system.dat"), "s");  // the originals stay
+}
+
+// A sibling whose name begins with the folder's name is never taken for it.
+TEST_F(WineCases, RollbackNeverEntersALookalikeSibling) {
+  ASSERT_TRUE(WriteFileW(Wide(scratch_ + "\\Saved Data.zip"), "zip"));
+  std::string parent = scratch_;
+  EXPECT_FALSE(engine_.DeleteFolderTree(parent, "Saved Data"));
+  EXPECT_EQ(ReadFileA(scratch_ + "\\Saved Data.zip"), "zip");
+}
+
+// The Windows folder, the user's desktop and a drive root, however written,
+// are refused and reported.
+TEST_F(WineCases, ProtectedLocationsAreRefused) {
+  char windows[MAX_PATH] = {0};
+  ASSERT_GT(GetWindowsDirectoryA(windows, MAX_PATH), 0u);
+  std::string desktop;
+  ASSERT_TRUE(services_.SpecialFolderPath(0x10, desktop));
+  for (const std::string& target :
+       {std::string(windows), std::string(windows) + "\\\\", desktop + "\\", std::string("C:\\")}) {
+    EXPECT_FALSE(engine_.ShellDeleteFolder(0, target)) << target;
+    EXPECT_TRUE(ui_.AnyBoxContains("Could not delete: " + target)) << target;
+  }
+  EXPECT_TRUE(ExistsW(Wide(std::string(windows) + "\\system32")));
+  EXPECT_TRUE(ExistsW(Wide(desktop)));
+}
+
+}  // namespace
