@@ -1,0 +1,85 @@
+// Backup and rollback of a seeded student tree on the simulated machine:
+// time, the engine's own peak heap and the process's peak memory.
+//   sim_scaling [files=N] [depth=N] [fanout=N] [seed=N]
+// Prints one line of key=value figures. Run each size in its own process:
+// the process's peak memory is a high-water mark over its whole life.
+#include <sys/resource.h>
+
+#include <chrono>
+#include <cstdio>
+#include <cstdlib>
+#include <memory>
+#include <string>
+
+#include "bench/answering_ui.h"
+#include "bench/counting_services.h"
+#include "bench/heap_meter.h"
+#include "bench/tree_gen.h"
+#include "removal/uninstall_engine.h"
+#include "tests/support/sim_machine.h"
+
+namespace {
+
+constexpr char kInstall[] = "C:\\Program Files\\Marlo Coach";
+constexpr char kBackupName[] = "Marlo Coach Saved Student Data";
+
+double MillisecondsSince(std::chrono::steady_clock::time_point start) {
+  return std::chrono::duration<double, std::milli>(std::chrono::steady_clock::now() - start)
+      .count();
+}
+
+}  // namespace
+
+int main(int argc, char** argv) {
+  TreeShape shape;
+  shape.files = 10000;
+  bool valid = true;
+  for (int i = 1; i < argc; ++i) valid = valid && ReadShapeOption(argv[i], shape);
+  if (!valid || shape.fanOut <= 0) {
+    std::fprintf(stderr, "usage: sim_scaling [files=N] [depth=N] [fanout=N] [seed=N]\n");
+    return 2;
+  }
+  int& inside = heap_meter::InsideMachine();
+  std::unique_ptr<SimMachine> machine;
+  std::string desktop;
+  ++inside;  // the machine and its seeded tree are not the engine's memory
+  {
+    machine = SimMachine::StandardLayout();
+    machine->SpecialFolderPath(csidl::kDesktopDirectory, desktop);
+    const std::string students = std::string(kInstall) + "\\Students";
+    if (!WriteTreeToSim(PlanTree(shape), *machine, students, false)) {
+      std::fprintf(stderr, "sim_scaling: seeding failed\n");
+      return 1;
+    }
+  }
+  --inside;
+
+  CountingServices services(*machine);
+  services.CountCallsIn(&inside);
+  AnsweringUi ui;
+  UninstallState state;
+  UninstallEngine engine(services, ui, state);
+  const std::string backup = desktop + "\\" + kBackupName;
+
+  heap_meter::ResetPeaks();
+  const std::size_t engineBefore = heap_meter::Engine().live;
+  const auto start = std::chrono::steady_clock::now();
+  services.MakeDirectory(backup);
+  const bool copied = engine.CopyFolderTree(std::string(kInstall) + "\\Students", backup);
+  const double copyMs = MillisecondsSince(start);
+  std::string parent = desktop;
+  const bool deleted = engine.DeleteFolderTree(parent, kBackupName);
+  const double totalMs = MillisecondsSince(start);
+
+  rusage usage{};
+  getrusage(RUSAGE_SELF, &usage);
+  std::printf("files=%d depth=%d fanout=%d copied=%d deleted=%d copy_ms=%.1f "
+              "rollback_ms=%.1f total_ms=%.1f service_calls=%llu engine_peak_bytes=%zu "
+              "machine_peak_bytes=%zu maxrss_kb=%ld\n",
+              shape.files, shape.depth, shape.fanOut, copied, deleted, copyMs,
+              totalMs - copyMs, totalMs, static_cast<unsigned long long>(services.TotalCalls()),
+              heap_meter::Engine().peak - engineBefore, heap_meter::Machine().peak,
+              usage.ru_maxrss);
+  if (std::getenv("SIM_SCALING_PROFILE")) std::fputs(services.Report().c_str(), stdout);
+  return copied && deleted && machine->ListTree(backup).empty() ? 0 : 1;
+}
