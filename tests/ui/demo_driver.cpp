@@ -112,22 +112,6 @@ int Progress(const std::string& exe) {
   return Finish(program, box) ? 0 : 1;
 }
 
-std::vector<std::string> ValueNames(const std::string& path) {
-  std::vector<std::string> names;
-  HKEY key = nullptr;
-  if (RegOpenKeyExA(HKEY_LOCAL_MACHINE, path.c_str(), 0, KEY_READ, &key) != ERROR_SUCCESS)
-    return names;
-  char name[256];
-  for (DWORD index = 0;; ++index) {
-    DWORD size = sizeof name;
-    if (RegEnumValueA(key, index, name, &size, nullptr, nullptr, nullptr, nullptr) != ERROR_SUCCESS)
-      break;
-    names.push_back(size ? name : "(default)");
-  }
-  RegCloseKey(key);
-  return names;
-}
-
 std::string Join(const std::vector<std::string>& items) {
   std::string text;
   for (const auto& item : items) text += (text.empty() ? "" : ", ") + item;
@@ -142,7 +126,7 @@ int Registry() {
     if (check::KeyExists(uninstall + entry)) remaining.push_back(entry);
   if (check::KeyExists(product))
     std::printf("    HKLM\\%s: still there; subkeys: %s; values: %s\n", product.c_str(),
-                Join(check::Subkeys(product)).c_str(), Join(ValueNames(product)).c_str());
+                Join(check::Subkeys(product)).c_str(), Join(check::ValueNames(product)).c_str());
   else
     std::printf("    HKLM\\%s: gone\n", product.c_str());
   std::printf("    uninstall entries of the product: %u of %u remain%s%s\n",

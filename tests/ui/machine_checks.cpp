@@ -178,7 +178,9 @@ bool ValueExists(const std::string& path, const std::string& name) {
   return result == ERROR_SUCCESS;
 }
 
-std::vector<std::string> Subkeys(const std::string& path) {
+// The names RegEnumKeyExA or RegEnumValueA list for one key.
+template <typename EnumName>
+std::vector<std::string> EnumNames(const std::string& path, EnumName enumName) {
   std::vector<std::string> names;
   HKEY key = nullptr;
   if (RegOpenKeyExA(HKEY_LOCAL_MACHINE, path.c_str(), 0, KEY_READ, &key) != ERROR_SUCCESS)
@@ -186,12 +188,18 @@ std::vector<std::string> Subkeys(const std::string& path) {
   char name[256];
   for (DWORD index = 0;; ++index) {
     DWORD size = sizeof name;
-    if (RegEnumKeyExA(key, index, name, &size, nullptr, nullptr, nullptr, nullptr) != ERROR_SUCCESS)
+    if (enumName(key, index, name, &size, nullptr, nullptr, nullptr, nullptr) != ERROR_SUCCESS)
       break;
-    names.push_back(name);
+    names.push_back(size ? name : "(default)");
   }
   RegCloseKey(key);
   return names;
+}
+
+std::vector<std::string> Subkeys(const std::string& path) { return EnumNames(path, RegEnumKeyExA); }
+
+std::vector<std::string> ValueNames(const std::string& path) {
+  return EnumNames(path, RegEnumValueA);
 }
 
 WineVersion::WineVersion(const std::string& version) {

@@ -32,6 +32,8 @@ std::string WindowsPath(const std::string& unixPath);
 bool KeyExists(const std::string& path);
 bool ValueExists(const std::string& path, const std::string& name);
 std::vector<std::string> Subkeys(const std::string& path);
+// Value names of the key; the unnamed value is "(default)".
+std::vector<std::string> ValueNames(const std::string& path);
 
 // Makes Wine report another Windows version to the programs it starts
 // ("nt40", "win7"...) until the object goes out of scope.
