@@ -1,5 +1,7 @@
 #include "platform/win32_services.h"
 
+#include "platform/win32_keys.h"
+
 #include <windows.h>
 #include <shlobj.h>
 #include <userenv.h>
@@ -8,8 +10,6 @@
 
 namespace {
 
-HKEY ToHkey(RegKey key) { return reinterpret_cast<HKEY>(key); }
-RegKey FromHkey(HKEY key) { return reinterpret_cast<RegKey>(key); }
 HANDLE ToHandle(FindHandle find) { return reinterpret_cast<HANDLE>(find); }
 
 // A zeroed buffer of `capacity` bytes for a call that is told that capacity.

@@ -18,8 +18,11 @@ RMLC_XVFB_PID=""
 rmlc_log() { printf '\n== %s\n' "$*"; }
 
 rmlc_install_missing() {
+  # wine32 is installed even where the kernel cannot run it (harmless there),
+  # so that a machine that can run 32-bit programs does; wine64 runs the
+  # x86_64 twin everywhere.
   local packages=(cmake make g++ googletest libgtest-dev g++-mingw-w64-i686
-                  wine wine32:i386 xvfb imagemagick clang)
+                  g++-mingw-w64-x86-64 wine wine32:i386 wine64 xvfb imagemagick clang)
   local missing=() package
   if ! dpkg --print-foreign-architectures | grep -qx i386; then
     rmlc_log "adding the i386 architecture"
@@ -52,6 +55,9 @@ rmlc_configure_and_build() {
   if [ ! -f "$dir/CMakeCache.txt" ] || [ ! -f "$dir/Makefile" ]; then
     rmlc_log "configuring $(basename "$dir")"
     cmake -S "$RMLC_ROOT" -B "$dir" "${options[@]}" || return 1
+  elif ! rmlc_cache_has "$dir" "${options[@]}"; then
+    rmlc_log "configuring $(basename "$dir") anew: its options changed"
+    cmake "$dir" "${options[@]}" || return 1
   elif [ ${#targets[@]} -gt 0 ]; then
     # A target added since the last build is known only after CMake re-runs,
     # which building named targets alone does not do.
@@ -59,6 +65,19 @@ rmlc_configure_and_build() {
   fi
   rmlc_log "building $(basename "$dir")${targets[*]:+: ${targets[*]}}"
   cmake --build "$dir" -j"$RMLC_JOBS" ${targets[@]:+--target "${targets[@]}"} || return 1
+}
+
+# True when every -DNAME=VALUE option already stands in DIR's CMake cache.
+rmlc_cache_has() {
+  local dir=$1 option name value cached
+  shift
+  for option in "$@"; do
+    [[ $option == -D*=* ]] || continue
+    name=${option#-D} value=${name#*=} name=${name%%=*} name=${name%%:*}
+    cached=$(sed -n "s/^$name:[A-Z]*=//p" "$dir/CMakeCache.txt")
+    [ "$cached" = "$value" ] || return 1
+  done
+  return 0
 }
 
 rmlc_start_xvfb() {

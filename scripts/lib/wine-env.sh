@@ -1,4 +1,5 @@
-# Safe Wine prefixes for running the Windows programs and their tests.
+# Safe Wine prefixes for running the Windows programs and their tests, and
+# the choice of the Windows builds that this machine can run.
 # Source this file; it defines functions and changes nothing by itself.
 #
 # A new Wine prefix maps Z: to the host's root folder and links the profile's
@@ -7,17 +8,80 @@
 # (nor any drive but C: and the Recycle Bin's T:), real profile folders,
 # and their own HOME and XDG_DATA_HOME.
 #
+#   rmlc_wine_probe32 [LOADER] 0 when the 32-bit Wine loader really starts
+#                              here (some kernels refuse 32-bit programs)
+#   rmlc_wine_builds           sets RMLC_WINE_BUILDS to the Windows builds
+#                              this machine runs ("i686 x86_64", or
+#                              "x86_64"), and RMLC_WINE_NOTE to the plain
+#                              line that says why when i686 cannot run
+#   rmlc_wine_use BUILD        i686 or x86_64: the loader, wineserver and
+#                              prefix architecture for that build's programs
 #   rmlc_wine_template DIR     build a template prefix in DIR (about 8 s)
 #   rmlc_wine_enter DIR TMPL   copy the template into DIR/prefix and export
 #                              WINEPREFIX, HOME, XDG_DATA_HOME for it
 #   rmlc_wine_leave            end the wineserver of the current prefix
 #
+# Every Wine call goes through the loader that rmlc_wine_use chose: the
+# functions `wine` and `wineserver` below stand in for the commands of those
+# names, and WINELOADER and WINESERVER tell Wine itself. /usr/bin/wine is
+# never used: it picks the 32-bit loader whenever that is installed, even
+# where the kernel cannot run it.
+#
+# RMLC_WINE64_ONLY=1 makes the machine count as one that refuses 32-bit
+# programs, so that the 64-bit path can be tried anywhere. RMLC_WINE32_LOADER
+# and RMLC_WINE64_LOADER name other loaders (the probe's tests use that).
+#
 # T: shows the prefix's Recycle Bin ($XDG_DATA_HOME/Trash) to Windows
 # programs, so that tests can see what the shell deleted with the undo flag.
 
-export WINEARCH=win32
 export WINEDEBUG=-all
 export WINEDLLOVERRIDES="mscoree,mshtml=;winemenubuilder.exe=d"
+
+RMLC_WINE32_LOADER=${RMLC_WINE32_LOADER:-/usr/lib/wine/wine}
+RMLC_WINE64_LOADER=${RMLC_WINE64_LOADER:-/usr/lib/wine/wine64}
+
+rmlc_wine_probe32() {
+  local loader=${1:-$RMLC_WINE32_LOADER} version
+  [ -x "$loader" ] || { RMLC_WINE_PROBE_ERROR="$loader is not installed"; return 1; }
+  if version=$("$loader" --version 2>&1) && [[ $version == wine-* ]]; then
+    RMLC_WINE_PROBE_ERROR=""
+    return 0
+  fi
+  RMLC_WINE_PROBE_ERROR="$loader does not start: $(head -n1 <<<"$version")"
+  return 1
+}
+
+rmlc_wine_builds() {
+  RMLC_WINE_NOTE=""
+  if [ "${RMLC_WINE64_ONLY:-0}" = 1 ]; then
+    RMLC_WINE_BUILDS="x86_64"
+    RMLC_WINE_NOTE="RMLC_WINE64_ONLY=1"
+  elif rmlc_wine_probe32; then
+    RMLC_WINE_BUILDS="i686 x86_64"
+    return 0
+  else
+    RMLC_WINE_BUILDS="x86_64"
+    RMLC_WINE_NOTE=$RMLC_WINE_PROBE_ERROR
+  fi
+  RMLC_WINE_NOTE="32-bit Windows programs are not run here ($RMLC_WINE_NOTE): the i686 build is built and its file checked, its tests under Wine are not run; the Windows tests run on the x86_64 twin under 64-bit Wine."
+}
+
+rmlc_wine_use() {
+  case "$1" in
+    i686) RMLC_WINE_LOADER=$RMLC_WINE32_LOADER; export WINEARCH=win32 ;;
+    x86_64) RMLC_WINE_LOADER=$RMLC_WINE64_LOADER; export WINEARCH=win64 ;;
+    *) echo "rmlc_wine_use: unknown build $1" >&2; return 1 ;;
+  esac
+  RMLC_WINE_BUILD=$1
+  # One server serves both architectures; the 64-bit one runs on every
+  # x86-64 kernel, the 32-bit one only where 32-bit programs run.
+  RMLC_WINESERVER=/usr/lib/wine/wineserver64
+  [ -x "$RMLC_WINESERVER" ] || RMLC_WINESERVER=/usr/lib/wine/wineserver32
+  export WINELOADER=$RMLC_WINE_LOADER WINESERVER=$RMLC_WINESERVER
+}
+
+wine() { "${RMLC_WINE_LOADER:?rmlc_wine_use first}" "$@"; }
+wineserver() { "${RMLC_WINESERVER:?rmlc_wine_use first}" "$@"; }
 
 # Removes every drive mapping but C:, and turns the profile folder links into
 # real, empty folders.

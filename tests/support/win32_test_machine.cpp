@@ -14,6 +14,7 @@
 #include <set>
 #include <vector>
 
+#include "platform/win32_keys.h"
 #include "platform/win32_services.h"
 #include "tests/support/test_machine.h"
 
@@ -22,8 +23,6 @@ namespace {
 const char kScratchRoot[] = "C:\\rmlc-scratch";
 const char kScratchKeyRoot[] = "Software\\RemoveMLC-tests";
 const char kTrashInfo[] = "T:\\info";
-
-HKEY ToHkey(RegKey key) { return reinterpret_cast<HKEY>(key); }
 
 std::string Lower(std::string text) {
   std::transform(text.begin(), text.end(), text.begin(),
