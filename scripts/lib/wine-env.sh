@@ -12,8 +12,8 @@
 #                              here (some kernels refuse 32-bit programs)
 #   rmlc_wine_builds           sets RMLC_WINE_BUILDS to the Windows builds
 #                              this machine runs ("i686 x86_64", or
-#                              "x86_64"), and RMLC_WINE_NOTE to the plain
-#                              line that says why when i686 cannot run
+#                              "x86_64"), and RMLC_WINE_NOTE to the start of
+#                              the plain line that says why i686 cannot run
 #   rmlc_wine_use BUILD        i686 or x86_64: the loader, wineserver and
 #                              prefix architecture for that build's programs
 #   rmlc_wine_template DIR     build a template prefix in DIR (about 8 s)
@@ -63,7 +63,7 @@ rmlc_wine_builds() {
     RMLC_WINE_BUILDS="x86_64"
     RMLC_WINE_NOTE=$RMLC_WINE_PROBE_ERROR
   fi
-  RMLC_WINE_NOTE="32-bit Windows programs are not run here ($RMLC_WINE_NOTE): the i686 build is built and its file checked, its tests under Wine are not run; the Windows tests run on the x86_64 twin under 64-bit Wine."
+  RMLC_WINE_NOTE="32-bit Windows programs are not run here ($RMLC_WINE_NOTE)"
 }
 
 rmlc_wine_use() {
