@@ -296,3 +296,19 @@ TEST(RemovalRun, AFolderTheShellLeftBehindIsNotReportedAsRemoved) {
   EXPECT_EQ(b.state.m_failures,
             std::vector<std::string>{std::string("Folder: ") + scenario::kLocation});
 }
+
+// The converse: a folder that is not there afterwards still counts as left
+// when the shell said the deletion failed (here the existence test could not
+// look the first time, and the shell answered "cancelled" or "denied").
+TEST(RemovalRun, AFolderTheShellFailedOnIsReportedEvenWhenItIsGone) {
+  for (long error : {1223L, winerr::kAccessDenied}) {
+    SCOPED_TRACE(error);
+    Bench b;  // nothing installed: the cache folder is not there
+    b.machine->InjectFault({SimMachine::Call::FindFirst, kCache, 1, winerr::kAccessDenied});
+    b.machine->InjectFault({SimMachine::Call::ShellFileOperation, kCache, 0, error});
+    b.engine.Run(scenario::kLocation);
+    EXPECT_FALSE(b.machine->Exists(kCache));
+    EXPECT_TRUE(b.ui.AnyBoxContains(std::string("Could not delete: ") + kCache));
+    EXPECT_EQ(b.state.m_failures, std::vector<std::string>{std::string("Folder: ") + kCache});
+  }
+}

@@ -4,6 +4,8 @@
 
 #include <algorithm>
 #include <iterator>
+#include <memory>
+#include <set>
 
 #include "removal/error_codes.h"
 #include "removal/path_rules.h"
@@ -505,15 +507,20 @@ void AddRegistryCases(std::vector<Case>& cases) {
     };
     cases.push_back(c);
   }
-  {
+  // Key names run to 255 characters, which fill the 256-character name
+  // buffer with their NUL; a longer name (only the simulation has one) does
+  // not fit, and its entry stays.
+  for (std::size_t length : {255u, 300u}) {
     Case c;
-    c.name = "UninstallSubkeyNameLongerThanTheBuffer";
-    c.prepare = [](Bench& b, Installation&) {
-      b.machine->AddKey(kHkeyLocalMachine, kUninstall + "\\MarloCoach\\" + Repeat('N', 300));
+    const bool fits = length < 256;
+    c.name = fits ? "UninstallSubkeyNameOf255Chars" : "UninstallSubkeyNameLongerThanTheBuffer";
+    c.sweep = !fits;
+    c.prepare = [length](Bench& b, Installation&) {
+      b.machine->AddKey(kHkeyLocalMachine, kUninstall + "\\MarloCoach\\" + Repeat('N', length));
     };
-    c.expect = [](const Bench& b, const Installation&) {
-      EXPECT_EQ(CountLines(b, kUninstallLine), 1u);
-      EXPECT_TRUE(b.machine->KeyExists(kHkeyLocalMachine, kUninstall + "\\MarloCoach"));
+    c.expect = [fits](const Bench& b, const Installation&) {
+      EXPECT_EQ(CountLines(b, kUninstallLine), fits ? 0u : 1u);
+      EXPECT_EQ(b.machine->KeyExists(kHkeyLocalMachine, kUninstall + "\\MarloCoach"), !fits);
       EXPECT_FALSE(b.machine->KeyExists(kHkeyLocalMachine, kUninstall + "\\Marlo Coach"));
     };
     cases.push_back(c);
@@ -555,20 +562,36 @@ void AddRegistryCases(std::vector<Case>& cases) {
   }
 }
 
+// The locations that must be refused: drive roots, other users' profiles
+// (one named with a leading dot, as the system's service profiles are), and
+// every special folder of the standard machine and every folder that holds
+// one, each once.
+std::vector<std::string> ProtectedLocations() {
+  std::vector<std::string> folders = {
+      "C:", "D:", "C:\\WINDOWS\\System32",  // any case
+      "C:\\users\\Other User", "C:\\users\\.NET v4.5"};
+  std::set<std::string> seen;
+  for (const std::string& folder : folders) seen.insert(ComparablePath(folder));
+  const std::unique_ptr<SimMachine> machine = SimMachine::StandardLayout();
+  std::vector<std::string> special;
+  std::string path;
+  for (int csidlFolder = 0; csidlFolder < 0x100; ++csidlFolder)
+    if (machine->SpecialFolderPath(csidlFolder, path)) special.push_back(path);
+  if (machine->ProfilesDirectory(path)) special.push_back(path);
+  for (std::string folder : special) {
+    for (; !IsRootPath(folder); folder = ParentFolderOf(folder))
+      if (seen.insert(ComparablePath(folder)).second) folders.push_back(folder);
+  }
+  return folders;
+}
+
 void AddProtectedCases(std::vector<Case>& cases) {
-  const char* const folders[] = {
-      "C:", "C:\\windows", "C:\\WINDOWS\\System32", "C:\\Program Files",
-      "C:\\Program Files\\Common Files", "C:\\ProgramData", "C:\\users", "C:\\users\\tech",
-      "C:\\users\\tech\\AppData", "C:\\users\\tech\\Desktop", "C:\\users\\Public\\Desktop",
-      "C:\\users\\tech\\Documents", "C:\\ProgramData\\Microsoft\\Windows\\Start Menu",
-      "C:\\users\\tech\\AppData\\Roaming\\Microsoft\\Windows\\Start Menu", "D:",
-      "C:\\users\\Other User"};  // another user's profile
-  for (const char* folder : folders) {
+  for (const std::string& folder : ProtectedLocations()) {
     for (int backslashes = 0; backslashes <= 2; ++backslashes) {
-      std::string location = std::string(folder) + std::string(backslashes, '\\');
+      std::string location = folder + std::string(backslashes, '\\');
       if (location.back() == ':') continue;  // "C:" alone names the current folder of C:
       Case c;
-      c.name = "ProtectedLocation_" + std::string(folder) + "_" + std::to_string(backslashes);
+      c.name = "ProtectedLocation_" + folder + "_" + std::to_string(backslashes);
       c.location = location;
       c.sweep = backslashes == 1 && (location == "C:\\" || location == "C:\\windows\\");
       c.prepare = [](Bench&, Installation& inst) {

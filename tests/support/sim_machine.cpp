@@ -448,7 +448,7 @@ std::unique_ptr<SimMachine> SimMachine::StandardLayout() {
       {csidl::kWindows, "C:\\windows"},
       {csidl::kSystem, "C:\\windows\\system32"},
       {csidl::kProgramFiles, "C:\\Program Files"},
-      {csidl::kProgramFilesX86, "C:\\Program Files"},
+      {csidl::kProgramFilesX86, "C:\\Program Files (x86)"},
       {csidl::kProgramFilesCommon, "C:\\Program Files\\Common Files"},
       {csidl::kCommonAppData, "C:\\ProgramData"},
       {csidl::kCommonDesktopDirectory, "C:\\users\\Public\\Desktop"},

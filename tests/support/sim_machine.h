@@ -41,9 +41,10 @@ class SimMachine : public IWindowsServices {
   };
 
   SimMachine();  // drive C: only, empty; current folder "C:\"
-  // A machine laid out like a fresh Windows 7 as Wine presents it: Windows,
-  // system, Program Files and profile folders, both desktops and Start menus,
-  // version 6.1, user "tech".
+  // A machine laid out like a fresh 64-bit Windows 7 as Wine presents it:
+  // Windows, system, both Program Files and profile folders, both desktops
+  // and Start menus, version 6.1, user "tech". No two special folders share
+  // a path, so a folder left out of the protection cannot hide behind another.
   static std::unique_ptr<SimMachine> StandardLayout();
 
   // --- Seeding and inspection: files ---

@@ -3,6 +3,8 @@
 // corners of its own bookkeeping (handles, item lists, COM).
 #include <gtest/gtest.h>
 
+#include <set>
+
 #include "platform/handles.h"
 #include "tests/support/sim_machine.h"
 
@@ -177,17 +179,19 @@ TEST(SimMachineLayout, StandardLayoutLooksLikeAFreshWinePrefix) {
       {csidl::kWindows, "C:\\windows"},
       {csidl::kSystem, "C:\\windows\\system32"},
       {csidl::kProgramFiles, "C:\\Program Files"},
-      {csidl::kProgramFilesX86, "C:\\Program Files"},
+      {csidl::kProgramFilesX86, "C:\\Program Files (x86)"},
       {csidl::kProgramFilesCommon, "C:\\Program Files\\Common Files"},
       {csidl::kAppData, "C:\\users\\tech\\AppData\\Roaming"},
       {csidl::kCommonAppData, "C:\\ProgramData"},
       {csidl::kPersonal, "C:\\users\\tech\\Documents"},
   };
+  std::set<std::string> distinct;
   for (const auto& folder : folders) {
     std::string path = "stale";
     EXPECT_TRUE(sim->SpecialFolderPath(folder.first, path)) << folder.second;
     EXPECT_EQ(path, folder.second);
     EXPECT_TRUE(sim->IsFolder(folder.second));
+    EXPECT_TRUE(distinct.insert(path).second) << "shared: " << path;
   }
   std::string path;
   EXPECT_TRUE(sim->ProfilesDirectory(path));
