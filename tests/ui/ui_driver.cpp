@@ -463,11 +463,9 @@ TEST_F(Journey, ProgressWindowStaysAndRemoveIsIgnoredWhileARunIsOpen) {
   EXPECT_FALSE(IsWindowEnabled(main_)) << "closing the progress window re-enabled the main window";
 
   ASSERT_NO_FATAL_FAILURE(Remove());
-  Sleep(500);
-  std::vector<HWND> boxes;
-  for (HWND window : program_.Windows())
-    if (drive::IsMessageBox(window)) boxes.push_back(window);
-  EXPECT_EQ(boxes, std::vector<HWND>{failed.window}) << "Remove started a second run";
+  HWND second = program_.WaitFor(
+      [&](HWND window) { return window != failed.window && drive::IsMessageBox(window); }, 1000);
+  EXPECT_EQ(second, nullptr) << "Remove started a second run: " << drive::ItemText(second, 0xFFFF);
 
   ASSERT_NO_FATAL_FAILURE(Answer(failed, IDOK));
   ExpectExit();
@@ -488,9 +486,8 @@ TEST_F(Journey, RemoveIsIgnoredWhileTheFolderBrowserIsOpenAndTheCloseBoxCancels)
   EXPECT_FALSE(IsWindowEnabled(main_)) << "the main window is usable behind the browser";
 
   ASSERT_NO_FATAL_FAILURE(Remove());
-  Sleep(500);
   drive::Box box;
-  EXPECT_FALSE(program_.NextBox(box, 200)) << "Remove started a run inside Browse: " << box.text;
+  EXPECT_FALSE(program_.NextBox(box, 1000)) << "Remove started a run inside Browse: " << box.text;
   ASSERT_TRUE(drive::Click(browser, IDCANCEL));
   EXPECT_TRUE(drive::WaitGone(browser));
   Sleep(200);
