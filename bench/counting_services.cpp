@@ -104,8 +104,9 @@ bool CountingServices::ComInitialize() {
 void CountingServices::ComUninitialize() {
   Timed(kShell, [&] { m_inner.ComUninitialize(); });
 }
-ItemList CountingServices::BrowseForFolder(const std::string& title, unsigned flags) {
-  return Timed(kShell, [&] { return m_inner.BrowseForFolder(title, flags); });
+ItemList CountingServices::BrowseForFolder(WindowHandle owner, const std::string& title,
+                                           unsigned flags) {
+  return Timed(kShell, [&] { return m_inner.BrowseForFolder(owner, title, flags); });
 }
 bool CountingServices::PathFromItemList(ItemList items, std::string& path) {
   return Timed(kShell, [&] { return m_inner.PathFromItemList(items, path); });

@@ -57,7 +57,7 @@ class CountingServices : public IWindowsServices {
                          unsigned flags) override;
   bool ComInitialize() override;
   void ComUninitialize() override;
-  ItemList BrowseForFolder(const std::string& title, unsigned flags) override;
+  ItemList BrowseForFolder(WindowHandle owner, const std::string& title, unsigned flags) override;
   bool PathFromItemList(ItemList items, std::string& path) override;
   void FreeItemList(ItemList items) override;
   bool GetOsVersion(OsVersion& out) override;

@@ -49,9 +49,11 @@ void UninstallEngine::RecordSystemInfo() {
 }
 
 void UninstallEngine::Browse() {
+  if (m_busy) return;
+  BusyScope busy(m_busy);
   ComScope com(m_services);
-  UniqueItemList items(m_services,
-                       m_services.BrowseForFolder(texts::kBrowseTitle, kBifEditBox));
+  UniqueItemList items(m_services, m_services.BrowseForFolder(m_ui.MainWindow(),
+                                                              texts::kBrowseTitle, kBifEditBox));
   std::string path;
   if (items.Get() == 0 || !m_services.PathFromItemList(items.Get(), path) || path.empty()) return;
   if (!ConfirmInstallFolder(path)) return;

@@ -147,8 +147,10 @@ class IWindowsServices {
                                  const char* fromList, unsigned flags) = 0;
   virtual bool ComInitialize() = 0;    // CoInitialize(NULL) succeeded (S_OK or S_FALSE)
   virtual void ComUninitialize() = 0;  // CoUninitialize
-  // SHBrowseForFolderA with a zeroed BROWSEINFOA but for ulFlags and lpszTitle.
-  virtual ItemList BrowseForFolder(const std::string& title, unsigned flags) = 0;
+  // SHBrowseForFolderA with a zeroed BROWSEINFOA but for hwndOwner, ulFlags and
+  // lpszTitle. The owner stays disabled while the browser is open.
+  virtual ItemList BrowseForFolder(WindowHandle owner, const std::string& title,
+                                   unsigned flags) = 0;
   // SHGetPathFromIDListA into a 260-byte buffer.
   virtual bool PathFromItemList(ItemList items, std::string& path) = 0;
   virtual void FreeItemList(ItemList items) = 0;  // CoTaskMemFree

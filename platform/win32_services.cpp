@@ -158,8 +158,10 @@ bool Win32Services::ComInitialize() {
 
 void Win32Services::ComUninitialize() { CoUninitialize(); }
 
-ItemList Win32Services::BrowseForFolder(const std::string& title, unsigned flags) {
+ItemList Win32Services::BrowseForFolder(WindowHandle owner, const std::string& title,
+                                        unsigned flags) {
   BROWSEINFOA request{};
+  request.hwndOwner = reinterpret_cast<HWND>(owner);
   request.ulFlags = flags;
   request.lpszTitle = title.c_str();
   return reinterpret_cast<ItemList>(SHBrowseForFolderA(&request));

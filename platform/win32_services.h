@@ -34,7 +34,7 @@ class Win32Services : public IWindowsServices {
                          unsigned flags) override;
   bool ComInitialize() override;
   void ComUninitialize() override;
-  ItemList BrowseForFolder(const std::string& title, unsigned flags) override;
+  ItemList BrowseForFolder(WindowHandle owner, const std::string& title, unsigned flags) override;
   bool PathFromItemList(ItemList items, std::string& path) override;
   void FreeItemList(ItemList items) override;
 

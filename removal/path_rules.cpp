@@ -117,6 +117,7 @@ std::string DerivePerUserFolder(const std::string& folder, const std::string& us
                                 const std::string& lastPart) {
   std::string front = folder;
   for (int i = 0; i < 3; ++i) front = DropLastComponent(front);
+  if (front.empty()) return std::string();
   return front + "\\" + userName + lastPart;
 }
 

@@ -32,6 +32,8 @@ std::string ParentFolderOf(const std::string& path);
 
 // The per-user folder derived from a shared one: three components dropped,
 // then "\" + user name + lastPart (lastPart is "\Desktop\" or "\Start Menu\").
+// Empty when nothing stands in front of the dropped components (fewer than
+// three backslashes): such a folder has no drive and names no one folder.
 std::string DerivePerUserFolder(const std::string& folder, const std::string& userName,
                                 const std::string& lastPart);
 

@@ -35,6 +35,12 @@ UninstallEngine::UninstallEngine(IWindowsServices& services, IRunUi& ui, Uninsta
     : m_services(services), m_ui(ui), m_state(state) {}
 
 RunOutcome UninstallEngine::Run(const std::string& typedLocation) {
+  if (m_busy) return RunOutcome::Busy;
+  BusyScope busy(m_busy);
+  return RunOnce(typedLocation);
+}
+
+RunOutcome UninstallEngine::RunOnce(const std::string& typedLocation) {
   // A typed folder is a new candidate only while a location is known.
   if (!m_state.m_location.empty() && typedLocation != m_state.m_location) {
     if (!ConfirmInstallFolder(typedLocation)) return RunOutcome::Declined;

@@ -2,13 +2,28 @@
 // Start-menu folder, for one pair of desktop and Start-menu folders.
 #include <iterator>
 
+#include "platform/handles.h"
 #include "removal/engine_texts.h"
 #include "removal/path_rules.h"
 #include "removal/uninstall_engine.h"
 
+namespace {
+
+// The longest path the ANSI file calls take (MAX_PATH less its NUL). A
+// longer one fails with 206 whether or not something is there, and neither
+// the file deletion nor the shell's deletion could reach it.
+constexpr std::size_t kLongestAnsiPath = 259;
+
+bool BeyondAnsiReach(const std::string& path, long error) {
+  return error == winerr::kFilenameTooLong && path.size() > kLongestAnsiPath;
+}
+
+}  // namespace
+
 void UninstallEngine::SweepShortcuts(const std::string& desktop, const std::string& startMenu) {
   // A folder the shell could not supply is empty; it and the folder derived
-  // from it are skipped, so no path is ever built on an empty front.
+  // from it are skipped, so no path is ever built on an empty front. A
+  // derived folder without a drive is empty too, and skipped.
   const bool perUser = m_state.m_osMajor >= 5;
 
   m_ui.SetTitleLine(texts::kStep5);
@@ -16,8 +31,10 @@ void UninstallEngine::SweepShortcuts(const std::string& desktop, const std::stri
                                  std::end(texts::kDesktopShortcuts));
   if (!desktop.empty()) {
     DeleteListedShortcuts(desktop);
-    if (perUser)
-      DeleteListedShortcuts(DerivePerUserFolder(desktop, m_state.m_userName, texts::kDesktopPart));
+    const std::string derived =
+        perUser ? DerivePerUserFolder(desktop, m_state.m_userName, texts::kDesktopPart)
+                : std::string();
+    if (!derived.empty()) DeleteListedShortcuts(derived);
   }
 
   m_ui.SetTitleLine(texts::kStep6);
@@ -28,9 +45,11 @@ void UninstallEngine::SweepShortcuts(const std::string& desktop, const std::stri
     DeleteProgramFolder(startMenu);
   }
   m_ui.SetDetailLine("");
-  if (perUser && !startMenu.empty()) {
-    const std::string derived =
-        DerivePerUserFolder(startMenu, m_state.m_userName, texts::kStartMenuPart);
+  const std::string derived =
+      perUser && !startMenu.empty()
+          ? DerivePerUserFolder(startMenu, m_state.m_userName, texts::kStartMenuPart)
+          : std::string();
+  if (!derived.empty()) {
     DeleteListedShortcuts(derived);
     DeleteProgramFolder(derived);
     m_ui.SetDetailLine("");
@@ -40,15 +59,22 @@ void UninstallEngine::SweepShortcuts(const std::string& desktop, const std::stri
 void UninstallEngine::DeleteListedShortcuts(const std::string& folder) {
   for (const std::string& name : m_state.m_shortcutNames) {
     const std::string path = folder + "\\" + name;
-    if (MayExist(path) && !m_services.RemoveFile(path) &&
-        !IsAbsenceError(m_services.LastError())) {
-      m_state.m_failures.push_back(texts::kFileLine + path);
+    if (ShortcutMayExist(path) && !m_services.RemoveFile(path)) {
+      const long error = m_services.LastError();
+      if (!IsAbsenceError(error) && !BeyondAnsiReach(path, error))
+        m_state.m_failures.push_back(texts::kFileLine + path);
     }
   }
 }
 
 void UninstallEngine::DeleteProgramFolder(const std::string& startMenu) {
   const std::string folder = startMenu + texts::kProgramFolderSuffix;
-  if (MayExist(folder) && !ShellDeleteFolder(m_ui.MainWindow(), folder))
+  if (ShortcutMayExist(folder) && !ShellDeleteFolder(m_ui.MainWindow(), folder))
     m_state.m_failures.push_back(texts::kFolderLine + folder);
+}
+
+bool UninstallEngine::ShortcutMayExist(const std::string& path) {
+  if (FindFile(m_services, path)) return true;
+  const long error = m_services.LastError();
+  return !IsAbsenceError(error) && !BeyondAnsiReach(path, error);
 }

@@ -16,6 +16,7 @@ class UniqueKey;
 enum class RunOutcome {
   Declined,  // a confirmation was declined: the main window stays open
   Finished,  // the run ended (report shown or run abandoned): close the main window with IDOK
+  Busy,      // a run or a browse was already in progress: nothing was done
 };
 
 class UninstallEngine {
@@ -28,11 +29,15 @@ class UninstallEngine {
   // Start-up: records the version (zeroed first, so a failed query gives 0)
   // and, from major version 5, the logged-on user's name.
   void RecordSystemInfo();
-  // The "Browse..." button: folder browser, confirmation, status line,
-  // location box and location, in that order.
+  // The "Browse..." button: folder browser (owned by the main window),
+  // confirmation, status line, location box and location, in that order.
+  // Does nothing while a run or another browse is in progress.
   void Browse();
   // The remove button. `typedLocation` is the location box's text at the press.
+  // A press that arrives while a run or a browse is in progress (from a
+  // message loop that either of them runs) gives Busy and does nothing.
   RunOutcome Run(const std::string& typedLocation);
+  bool IsBusy() const { return m_busy; }
 
   // Building blocks, public for their own tests.
   bool ConfirmInstallFolder(const std::string& folder);
@@ -49,6 +54,21 @@ class UninstallEngine {
     std::string commonStartMenu;
     std::string userStartMenu;
   };
+
+  // Marks the engine busy for its lifetime. Runs and browses run message
+  // loops (message boxes, the folder browser) that may deliver another press.
+  class BusyScope {
+   public:
+    explicit BusyScope(bool& busy) : m_busy(busy) { m_busy = true; }
+    ~BusyScope() { m_busy = false; }
+    BusyScope(const BusyScope&) = delete;
+    BusyScope& operator=(const BusyScope&) = delete;
+
+   private:
+    bool& m_busy;
+  };
+
+  RunOutcome RunOnce(const std::string& typedLocation);
 
   // The run's pieces (removal_run.cpp).
   ShellFolders ReadShellFolders();
@@ -71,6 +91,9 @@ class UninstallEngine {
   void SweepShortcuts(const std::string& desktop, const std::string& startMenu);
   void DeleteListedShortcuts(const std::string& folder);
   void DeleteProgramFolder(const std::string& startMenu);
+  // MayExist for the sweep's paths: a path longer than the ANSI calls take
+  // (they fail with 206) is counted as absent.
+  bool ShortcutMayExist(const std::string& path);
 
   // Step 7 (registry_cleanup.cpp). `holder` keeps the step's last key open
   // until the end of the run.
@@ -86,4 +109,6 @@ class UninstallEngine {
   // Folders no deletion may touch, read once per run.
   std::vector<std::string> m_protectedFolders;
   bool m_protectedLoaded = false;
+  // True while a run or a browse is in progress.
+  bool m_busy = false;
 };

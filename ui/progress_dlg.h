@@ -1,5 +1,7 @@
 // The progress window: two centred lines shown while a removal runs. The
-// removal writes both lines directly through the bound members.
+// removal writes both lines directly through the bound members. It cannot be
+// closed by the user: Enter, Escape, Alt+F4 and WM_CLOSE are ignored, since
+// the window is modeless and only the run that opened it may end it.
 #pragma once
 
 #include <string>
@@ -21,4 +23,6 @@ class CProgressDlg : public CDialog {
 
  protected:
   void DoDataExchange(CDataExchange& dx) override;
+  bool OnClicked(UINT id) override;
+  bool OnSysCommand(UINT id, LPARAM lParam) override;
 };

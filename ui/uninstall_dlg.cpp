@@ -111,6 +111,9 @@ bool CUninstallDlg::OnClicked(UINT id) {
 void CUninstallDlg::OnBrowse() { m_engine.Browse(); }
 
 void CUninstallDlg::OnOK() {
+  // A press from a message loop of the run or of the folder browser: the
+  // engine ignores it, and the save box is not read in the middle of a run.
+  if (m_engine.IsBusy()) return;
   m_state.m_saveStudentData = m_saveCheck.GetCheck() != BST_UNCHECKED;
   if (m_engine.Run(m_locationEdit.GetWindowText()) == RunOutcome::Finished) {
     CDialog::OnOK();
@@ -147,13 +150,18 @@ void CUninstallDlg::SetStepText(const std::string& text) { m_progress.SetStepTex
 bool CUninstallDlg::CreateProgress() { return m_progress.Create(IDD_PROGRESS); }
 
 // The lines are written only while the progress window exists: its controls'
-// handles die with it.
+// handles die with it. The run dispatches no messages, so the window is
+// painted at once after each change.
 void CUninstallDlg::SetTitleLine(const std::string& text) {
-  if (m_progress.IsWindow()) m_progress.m_titleLine.SetWindowText(text);
+  if (!m_progress.IsWindow()) return;
+  m_progress.m_titleLine.SetWindowText(text);
+  ::UpdateWindow(m_progress.GetSafeHwnd());
 }
 
 void CUninstallDlg::SetDetailLine(const std::string& text) {
-  if (m_progress.IsWindow()) m_progress.m_detailLine.SetWindowText(text);
+  if (!m_progress.IsWindow()) return;
+  m_progress.m_detailLine.SetWindowText(text);
+  ::UpdateWindow(m_progress.GetSafeHwnd());
 }
 
 void CUninstallDlg::RedrawProgress() {

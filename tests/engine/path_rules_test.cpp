@@ -28,7 +28,9 @@ TEST(PathRules, PerUserFolderDropsThreeComponents) {
   EXPECT_EQ(DerivePerUserFolder("C:\\a\\b\\c\\Start Menu", "ann", "\\Start Menu\\"),
             "C:\\a\\ann\\Start Menu\\");
   EXPECT_EQ(DerivePerUserFolder("C:\\a\\b\\c", "", "\\Desktop\\"), "C:\\\\Desktop\\");
-  EXPECT_EQ(DerivePerUserFolder("C:\\Desktop", "ann", "\\Desktop\\"), "\\ann\\Desktop\\");
+  // Nothing left in front: no drive, so no folder at all (never "\ann\Desktop\").
+  for (const char* noDrive : {"C:\\Desktop", "C:\\a\\Desktop", "\\a\\b\\Desktop", "Desktop", ""})
+    EXPECT_EQ(DerivePerUserFolder(noDrive, "ann", "\\Desktop\\"), "") << noDrive;
 }
 
 TEST(PathRules, ProtectedFoldersAndTheirContainersAreRefused) {

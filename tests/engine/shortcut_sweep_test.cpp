@@ -73,3 +73,38 @@ TEST(ShortcutSweep, AnUnreadableShellFolderIsSkippedWithItsDerivedFolder) {
   EXPECT_TRUE(b.machine->Exists("C:\\Programs\\Marlo Coach\\Uninstall.lnk"));
   EXPECT_TRUE(b.machine->Exists("C:\\Marlo Coach Videos.lnk"));
 }
+
+TEST(ShortcutSweep, PathsTheAnsiCallsCannotReachCountAsAbsent) {
+  // An empty desktop and Start menu so deep that every path built on them is
+  // over 259 characters: the search and the deletion fail with 206 there.
+  const std::string deep = "C:\\" + std::string(250, 'd');
+  Bench b;
+  b.machine->SetOsVersion(4, 0);
+  b.machine->AddFolder(deep + "\\Desktop");
+  b.machine->AddFolder(deep + "\\Start Menu");
+  b.machine->SetSpecialFolder(csidl::kCommonDesktopDirectory, deep + "\\Desktop");
+  b.machine->SetSpecialFolder(csidl::kCommonStartMenu, deep + "\\Start Menu");
+  b.machine->InjectFault({std::nullopt, deep, 0, winerr::kFilenameTooLong});
+  // 206 on a path within the limit (a component too long) is not absence.
+  const std::string shortPath = kUser + "\\Marlo Coach Videos.lnk";
+  b.machine->InjectFault({std::nullopt, shortPath, 0, winerr::kFilenameTooLong});
+  RunSweep(b);
+  EXPECT_EQ(b.state.m_failures, (std::vector<std::string>{"File: " + shortPath}));
+  ASSERT_EQ(b.ui.Boxes().size(), 2u) << "no \"Could not delete\" box: prompt and report only";
+  EXPECT_EQ(b.ui.Boxes().back().caption, std::nullopt) << "the list of leftovers";
+}
+
+TEST(ShortcutSweep, ADerivedFolderWithoutADriveIsSkipped) {
+  Bench b;
+  b.machine->SetSpecialFolder(csidl::kCommonDesktopDirectory, "C:\\Desktop");
+  b.machine->SetSpecialFolder(csidl::kCommonStartMenu, "C:\\Menus\\Start Menu");
+  b.machine->AddFile("C:\\Desktop\\Marlo Coach Videos.lnk");
+  b.machine->AddFile("C:\\tech\\Desktop\\Marlo Coach Videos.lnk");  // from the user's desktop
+  RunSweep(b);
+  EXPECT_FALSE(b.machine->Exists("C:\\Desktop\\Marlo Coach Videos.lnk"));
+  EXPECT_FALSE(b.machine->Exists("C:\\tech\\Desktop\\Marlo Coach Videos.lnk"));
+  // Never resolved against the current drive: "\tech\Desktop\...".
+  for (const SimMachine::CallRecord& call : b.machine->Calls())
+    EXPECT_FALSE(!call.subject.empty() && call.subject[0] == '\\') << call.subject;
+  EXPECT_TRUE(b.state.m_failures.empty());
+}

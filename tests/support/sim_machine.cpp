@@ -123,6 +123,7 @@ struct SimMachine::Impl {
   std::string userName;
   std::optional<std::string> browsePath;
   bool browseHasPath = true;
+  WindowHandle browseOwner = 0;  // the owner the browser was last shown with
   std::map<ItemList, BrowseItem> itemLists;
   ItemList nextItemList = 0x5000;
   int comDepth = 0;
@@ -666,6 +667,8 @@ void SimMachine::SetBrowseResult(std::optional<std::string> path, bool hasPath) 
   m_impl->browseHasPath = hasPath;
 }
 
+WindowHandle SimMachine::LastBrowseOwner() const { return m_impl->browseOwner; }
+
 int SimMachine::ComDepth() const { return m_impl->comDepth; }
 int SimMachine::LiveItemLists() const { return static_cast<int>(m_impl->itemLists.size()); }
 int SimMachine::LiveFinds() const { return static_cast<int>(m_impl->searches.size()); }
@@ -1020,9 +1023,11 @@ void SimMachine::ComUninitialize() {
   m.End(0);
 }
 
-ItemList SimMachine::BrowseForFolder(const std::string& title, unsigned flags) {
+ItemList SimMachine::BrowseForFolder(WindowHandle owner, const std::string& title,
+                                     unsigned flags) {
   (void)flags;
   Impl& m = *m_impl;
+  m.browseOwner = owner;
   if (auto fault = m.Begin(Call::BrowseForFolder, title)) return m.Fail(*fault);
   if (!m.browsePath) return m.End(0);
   ItemList items = m.nextItemList++;

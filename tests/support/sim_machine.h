@@ -99,6 +99,7 @@ class SimMachine : public IWindowsServices {
   // What the folder browser returns next: a path, or nothing (cancelled).
   // `hasPath` false gives an item with no file-system path.
   void SetBrowseResult(std::optional<std::string> path, bool hasPath = true);
+  WindowHandle LastBrowseOwner() const;  // 0 until the browser is shown
   int ComDepth() const;        // CoInitialize calls not yet balanced
   int LiveItemLists() const;   // browser results not yet freed
   int LiveFinds() const;       // searches not yet closed
@@ -134,7 +135,7 @@ class SimMachine : public IWindowsServices {
                          unsigned flags) override;
   bool ComInitialize() override;
   void ComUninitialize() override;
-  ItemList BrowseForFolder(const std::string& title, unsigned flags) override;
+  ItemList BrowseForFolder(WindowHandle owner, const std::string& title, unsigned flags) override;
   bool PathFromItemList(ItemList items, std::string& path) override;
   void FreeItemList(ItemList items) override;
   bool GetOsVersion(OsVersion& out) override;

@@ -232,10 +232,10 @@ TEST(SimMachineLayout, SystemCallsFailLikeWindows) {
 
 TEST(SimMachineLayout, BrowserItemListsAndComAreCounted) {
   SimMachine sim;
-  EXPECT_EQ(sim.BrowseForFolder("title", kBifEditBox), 0u) << "cancelled by default";
+  EXPECT_EQ(sim.BrowseForFolder(0, "title", kBifEditBox), 0u) << "cancelled by default";
   sim.SetBrowseResult(std::string("D:\\"));
   ASSERT_TRUE(sim.ComInitialize());
-  ItemList items = sim.BrowseForFolder("title", kBifEditBox);
+  ItemList items = sim.BrowseForFolder(0x42, "title", kBifEditBox);
   ASSERT_NE(items, 0u);
   EXPECT_EQ(sim.LiveItemLists(), 1);
   std::string path;
@@ -247,7 +247,7 @@ TEST(SimMachineLayout, BrowserItemListsAndComAreCounted) {
   EXPECT_EQ(sim.ComDepth(), 0);
 
   sim.SetBrowseResult(std::string("::{Printers}"), false);
-  items = sim.BrowseForFolder("title", kBifEditBox);
+  items = sim.BrowseForFolder(0x42, "title", kBifEditBox);
   path = "stale";
   EXPECT_FALSE(sim.PathFromItemList(items, path)) << "an item with no file-system path";
   EXPECT_EQ(path, "");

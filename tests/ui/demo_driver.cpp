@@ -95,10 +95,9 @@ int Journey(const std::string& exe) {
   return Finish(program, box) ? 0 : 1;
 }
 
-// The run processes no messages, so during a normal run the progress window
-// is never painted. When the student data cannot be copied, the run stops
-// with the progress window up and a message box open, whose message loop
-// paints it.
+// A normal run passes its steps too quickly to be caught. When the student
+// data cannot be copied, the run stops with the progress window up and a
+// message box open, and waits there for the screenshot.
 int Progress(const std::string& exe) {
   drive::Program program;
   drive::Box box;

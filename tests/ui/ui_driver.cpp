@@ -436,6 +436,69 @@ TEST_F(Journey, MissingStudentDataAbandonsTheRunBeforeAnyDeletion) {
   ExpectUntouched();
 }
 
+// While a message box of the run is open, its message loop serves the
+// progress window too: Alt+F4, WM_CLOSE, Enter and Escape must not end it
+// (which would re-enable the main window), and Remove must not start a
+// second run inside the first.
+TEST_F(Journey, ProgressWindowStaysAndRemoveIsIgnoredWhileARunIsOpen) {
+  seed::SeedOptions options;
+  options.studentsFolder = false;  // the run stops at its copy-failure message
+  ASSERT_NO_FATAL_FAILURE(Seed(options));
+  ASSERT_NO_FATAL_FAILURE(Start());
+  ASSERT_NO_FATAL_FAILURE(RemoveAndConfirm());
+  drive::Box failed = ExpectBox(kAppTitle, kCopyFailed, {IDOK});
+  HWND progress = program_.ProgressWindow();
+  ASSERT_TRUE(progress);
+  EXPECT_FALSE(IsWindowEnabled(main_)) << "the main window is enabled during the run";
+
+  const LPARAM altDown = 0x20000001;  // repeat count 1, the Alt key held
+  ASSERT_TRUE(PostMessageA(progress, WM_SYSKEYDOWN, VK_F4, altDown));
+  ASSERT_TRUE(PostMessageA(progress, WM_SYSKEYUP, VK_F4, altDown | 0xC0000000));
+  ASSERT_TRUE(PostMessageA(progress, WM_SYSCOMMAND, SC_CLOSE, 0));
+  ASSERT_TRUE(PostMessageA(progress, WM_CLOSE, 0, 0));
+  ASSERT_TRUE(PostMessageA(progress, WM_COMMAND, IDOK, 0));
+  ASSERT_TRUE(PostMessageA(progress, WM_COMMAND, IDCANCEL, 0));
+  Sleep(500);
+  EXPECT_EQ(program_.ProgressWindow(), progress) << "the progress window was closed";
+  EXPECT_FALSE(IsWindowEnabled(main_)) << "closing the progress window re-enabled the main window";
+
+  ASSERT_NO_FATAL_FAILURE(Remove());
+  HWND second = program_.WaitFor(
+      [&](HWND window) { return window != failed.window && drive::IsMessageBox(window); }, 1000);
+  EXPECT_EQ(second, nullptr) << "Remove started a second run: " << drive::ItemText(second, 0xFFFF);
+
+  ASSERT_NO_FATAL_FAILURE(Answer(failed, IDOK));
+  ExpectExit();
+  ExpectUntouched();
+}
+
+// The folder browser is owned by the main window, which stays disabled
+// while it is open; Remove, pressed anyway, starts nothing. The close box
+// then ends the program like Cancel.
+TEST_F(Journey, RemoveIsIgnoredWhileTheFolderBrowserIsOpenAndTheCloseBoxCancels) {
+  ASSERT_NO_FATAL_FAILURE(Seed());
+  ASSERT_NO_FATAL_FAILURE(Start());
+  EXPECT_NE(GetWindowLongPtrA(main_, GWL_STYLE) & WS_SYSMENU, 0) << "no system menu";
+  ASSERT_TRUE(drive::Click(main_, kBrowse));
+  HWND browser = program_.WaitFor([](HWND window) { return drive::HasChild(window, "SysTreeView32"); });
+  ASSERT_TRUE(browser) << "the folder browser did not open";
+  EXPECT_EQ(GetWindow(browser, GW_OWNER), main_);
+  EXPECT_FALSE(IsWindowEnabled(main_)) << "the main window is usable behind the browser";
+
+  ASSERT_NO_FATAL_FAILURE(Remove());
+  drive::Box box;
+  EXPECT_FALSE(program_.NextBox(box, 1000)) << "Remove started a run inside Browse: " << box.text;
+  ASSERT_TRUE(drive::Click(browser, IDCANCEL));
+  EXPECT_TRUE(drive::WaitGone(browser));
+  Sleep(200);
+  EXPECT_TRUE(IsWindowEnabled(main_));
+  ExpectMainTexts(kFound, seed::kDefaultInstallFolder);
+
+  ASSERT_TRUE(PostMessageA(main_, WM_SYSCOMMAND, SC_CLOSE, 0));
+  ExpectExit();
+  ExpectUntouched();
+}
+
 TEST_F(Journey, BelowVersion5TheDerivedFoldersAreLeftAlone) {
   check::WineVersion nt40("nt40");
   ASSERT_TRUE(nt40.ok());

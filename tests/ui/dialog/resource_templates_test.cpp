@@ -178,7 +178,8 @@ class ProgramResources : public ::testing::Test {
 TEST_F(ProgramResources, MainWindowTemplate) {
   const Dialog d = LoadDialog(102);
   EXPECT_TRUE(d.extended);
-  EXPECT_EQ(d.style, 0x90C000C0u);
+  // WS_SYSMENU: the system menu that holds the About item, and a close box.
+  EXPECT_EQ(d.style, 0x90C800C0u);
   EXPECT_EQ(d.exStyle, 0x00040000u);
   EXPECT_EQ(d.helpId, 0u);
   EXPECT_EQ(d.x, 0); EXPECT_EQ(d.y, 0); EXPECT_EQ(d.cx, 293); EXPECT_EQ(d.cy, 103);
@@ -266,6 +267,8 @@ TEST_F(ProgramResources, AboutItemIconAndManifest) {
   const std::vector<std::uint8_t> manifest = Resource(MAKEINTRESOURCEA(24), 1);
   const std::string xml(manifest.begin(), manifest.end());
   EXPECT_NE(xml.find("level=\"requireAdministrator\""), std::string::npos);
+  // The same manifest serves the 32-bit and the 64-bit build.
+  EXPECT_NE(xml.find("processorArchitecture=\"*\""), std::string::npos);
   EXPECT_EQ(xml.find("Common-Controls"), std::string::npos);
   EXPECT_EQ(xml.find("dpiAware"), std::string::npos);
 }
