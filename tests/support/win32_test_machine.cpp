@@ -22,6 +22,8 @@ namespace {
 const char kScratchRoot[] = "C:\\rmlc-scratch";
 const char kScratchKeyRoot[] = "Software\\RemoveMLC-tests";
 const char kTrashInfo[] = "T:\\info";
+// The host's ln, copied into the prefix by the test scripts.
+const char kLinkTool[] = "C:\\rmlc-tools\\ln";
 
 HKEY ToHkey(RegKey key) { return reinterpret_cast<HKEY>(key); }
 
@@ -138,6 +140,15 @@ std::string PercentDecode(const std::string& text) {
   return out;
 }
 
+std::wstring WideFrom(const std::string& text, UINT codePage) {
+  int length = MultiByteToWideChar(codePage, 0, text.c_str(), -1, nullptr, 0);
+  if (length <= 0) return std::wstring();
+  std::wstring wide(static_cast<std::size_t>(length), L'\0');
+  MultiByteToWideChar(codePage, 0, text.c_str(), -1, &wide[0], length);
+  wide.resize(static_cast<std::size_t>(length) - 1);
+  return wide;
+}
+
 // A UTF-8 text (as Wine writes Unix names) in the ANSI code page.
 std::string Utf8ToAnsi(const std::string& utf8) {
   int wideLength = MultiByteToWideChar(CP_UTF8, 0, utf8.c_str(), -1, nullptr, 0);
@@ -238,6 +249,41 @@ class Win32TestMachine : public ITestMachine {
 
   bool MakeFolder(const std::string& path) override {
     return InScratch(path) && CreateDirectoryA(path.c_str(), nullptr) != 0;
+  }
+
+  bool PutFileNamedInUtf8(const std::string& folder, const std::string& utf8Name,
+                          const std::string& bytes) override {
+    if (!InScratch(folder)) return false;
+    std::wstring path = WideFrom(folder, CP_ACP) + L"\\" + WideFrom(utf8Name, CP_UTF8);
+    FileHandle file(CreateFileW(path.c_str(), GENERIC_WRITE, 0, nullptr, CREATE_NEW,
+                                FILE_ATTRIBUTE_NORMAL, nullptr));
+    DWORD written = 0;
+    return file.IsOpen() &&
+           WriteFile(file.Get(), bytes.data(), static_cast<DWORD>(bytes.size()), &written,
+                     nullptr) &&
+           written == bytes.size();
+  }
+
+  // Wine cannot make links through the Windows calls (CreateSymbolicLinkA
+  // reports success and makes nothing; FSCTL_SET_REPARSE_POINT fails with
+  // 50). The test scripts put the host's ln into the prefix, and Wine runs
+  // it as the Unix program it is.
+  bool MakeFolderLink(const std::string& link, const std::string& target) override {
+    const std::string unixLink = UnixName(link), unixTarget = UnixName(target);
+    if (!InScratch(link) || unixLink.empty() || unixTarget.empty()) return false;
+    std::string command = std::string("\"") + kLinkTool + "\" -s -- \"" + unixTarget + "\" \"" +
+                          unixLink + "\"";
+    STARTUPINFOA startup{};
+    startup.cb = sizeof startup;
+    PROCESS_INFORMATION process{};
+    if (!CreateProcessA(kLinkTool, &command[0], nullptr, nullptr, FALSE, 0, nullptr, nullptr,
+                        &startup, &process))
+      return false;
+    WaitForSingleObject(process.hProcess, 10000);
+    CloseHandle(process.hThread);
+    CloseHandle(process.hProcess);
+    const DWORD attributes = GetFileAttributesA(link.c_str());
+    return attributes != INVALID_FILE_ATTRIBUTES && (attributes & FILE_ATTRIBUTE_REPARSE_POINT);
   }
 
   bool Exists(const std::string& path) override {
