@@ -138,11 +138,16 @@ bool UninstallEngine::DeleteFolderTree(std::string& parent, const std::string& n
     if (find.First(WithSingleSeparators(folder + "\\*"), entry)) {
       do {
         if (IsDotEntry(entry.name)) continue;
-        // A subfolder's deletion may give `folder` a trailing backslash. A
-        // linked folder is never entered: only the link itself is removed.
-        bool done = IsLinkedFolder(entry) ? RemoveBackupFolder(folder + "\\" + entry.name)
-                    : IsFolder(entry)     ? DeleteFolderTree(folder, entry.name)
-                                          : DeleteBackupFile(folder + "\\" + entry.name);
+        // A linked folder is neither entered nor removed: RemoveDirectoryA
+        // of a link deletes the empty folder it leads to under Wine (the
+        // link stays). The folder then cannot go, which is said.
+        if (IsLinkedFolder(entry)) {
+          ReportFolderKept(folder + "\\" + entry.name);
+          return false;
+        }
+        // A subfolder's deletion may give `folder` a trailing backslash.
+        bool done = IsFolder(entry) ? DeleteFolderTree(folder, entry.name)
+                                    : DeleteBackupFile(folder + "\\" + entry.name);
         if (!done) return false;
       } while (find.Next(entry));
     }
@@ -164,6 +169,10 @@ bool UninstallEngine::DeleteBackupFile(const std::string& path) {
 
 bool UninstallEngine::RemoveBackupFolder(const std::string& path) {
   if (m_services.RemoveDir(WithSingleSeparators(path))) return true;
-  m_ui.ShowMessage(texts::kCouldNotDeleteDirectory + path, texts::kErrorCaption, BoxStyle::Ok);
+  ReportFolderKept(path);
   return false;
+}
+
+void UninstallEngine::ReportFolderKept(const std::string& path) {
+  m_ui.ShowMessage(texts::kCouldNotDeleteDirectory + path, texts::kErrorCaption, BoxStyle::Ok);
 }

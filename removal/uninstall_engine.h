@@ -73,6 +73,7 @@ class UninstallEngine {
   void UndoCopy(const std::string& userDesktop);
   bool DeleteBackupFile(const std::string& path);
   bool RemoveBackupFolder(const std::string& path);
+  void ReportFolderKept(const std::string& path);
 
   // Steps 5 and 6 (shortcut_sweep.cpp).
   void SweepShortcuts(const std::string& desktop, const std::string& startMenu);

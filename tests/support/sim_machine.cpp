@@ -1018,12 +1018,14 @@ bool SimMachine::RemoveDir(const std::string& path) {
   FsNode* node = m.BeginOnEntry(Call::RemoveDir, path, path, p);
   if (!node) return false;
   if (!node->folder) return m.Fail(kNotADirectory);
-  if (m.Lookup(p, false)->link) {
-    // Wine looks through the link: a non-empty target makes it fail (145)
-    // and nothing changes. An empty one: the link goes (as on Windows),
-    // the folder it led to stays.
+  if (const std::optional<SimPath>& link = m.Lookup(p, false)->link) {
+    // Wine works on the folder the link leads to: when that is empty it is
+    // removed and the link stays, leading nowhere; otherwise 145. (Windows
+    // removes the link itself.)
     if (!node->children.empty()) return m.Fail(winerr::kDirNotEmpty);
-    m.ParentOf(p)->children.erase(Lower(p.parts.back()));
+    FsNode* holder = m.ParentOf(*link);
+    if (!holder) return m.Fail(winerr::kAccessDenied);
+    holder->children.erase(Lower(link->parts.back()));
     return m.Succeed();
   }
   if (p.parts.empty()) return m.Fail(winerr::kAccessDenied);

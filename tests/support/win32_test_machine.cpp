@@ -16,14 +16,13 @@
 
 #include "platform/win32_services.h"
 #include "tests/support/test_machine.h"
+#include "tests/support/wine_host.h"
 
 namespace {
 
 const char kScratchRoot[] = "C:\\rmlc-scratch";
 const char kScratchKeyRoot[] = "Software\\RemoveMLC-tests";
 const char kTrashInfo[] = "T:\\info";
-// The host's ln, copied into the prefix by the test scripts.
-const char kLinkTool[] = "C:\\rmlc-tools\\ln";
 
 HKEY ToHkey(RegKey key) { return reinterpret_cast<HKEY>(key); }
 
@@ -75,6 +74,11 @@ void RemoveTree(const std::string& folder) {
   if (folder.empty()) return;  // "\*" would list the root of the current drive
   for (const WIN32_FIND_DATAA& entry : ListFolder(folder + "\\*")) {
     std::string path = folder + "\\" + entry.cFileName;
+    // A link goes by itself, never with what it leads to.
+    if (entry.dwFileAttributes & FILE_ATTRIBUTE_REPARSE_POINT) {
+      winehost::RemoveFolderLink(path);
+      continue;
+    }
     SetFileAttributesA(path.c_str(), FILE_ATTRIBUTE_NORMAL);
     if (entry.dwFileAttributes & FILE_ATTRIBUTE_DIRECTORY)
       RemoveTree(path);
@@ -83,20 +87,6 @@ void RemoveTree(const std::string& folder) {
   }
   SetFileAttributesA(folder.c_str(), FILE_ATTRIBUTE_NORMAL);
   RemoveDirectoryA(folder.c_str());
-}
-
-// Wine's Unix name of a Windows path ("/…/dosdevices/c:/…"); empty outside Wine.
-std::string UnixName(const std::string& windowsPath) {
-  using ToUnix = char*(CDECL*)(const WCHAR*);
-  auto toUnix = reinterpret_cast<ToUnix>(reinterpret_cast<void*>(
-      GetProcAddress(GetModuleHandleA("kernel32.dll"), "wine_get_unix_file_name")));
-  if (toUnix == nullptr) return std::string();
-  std::wstring wide(windowsPath.begin(), windowsPath.end());
-  char* unixName = toUnix(wide.c_str());
-  if (unixName == nullptr) return std::string();
-  std::string result = unixName;
-  HeapFree(GetProcessHeap(), 0, unixName);
-  return result;
 }
 
 // Deletes a registry key with all its subkeys; false when something stays.
@@ -190,7 +180,7 @@ class Win32TestMachine : public ITestMachine {
   Win32TestMachine() {
     char current[MAX_PATH] = {};
     if (GetCurrentDirectoryA(MAX_PATH, current) != 0) m_startFolder = current;
-    m_driveCUnix = UnixName("C:\\");
+    m_driveCUnix = winehost::UnixName("C:\\");
     if (!m_driveCUnix.empty() && m_driveCUnix.back() != '/') m_driveCUnix += '/';
     for (const WIN32_FIND_DATAA& entry : ListFolder(std::string(kTrashInfo) + "\\*"))
       m_trashBefore.insert(entry.cFileName);
@@ -264,26 +254,8 @@ class Win32TestMachine : public ITestMachine {
            written == bytes.size();
   }
 
-  // Wine cannot make links through the Windows calls (CreateSymbolicLinkA
-  // reports success and makes nothing; FSCTL_SET_REPARSE_POINT fails with
-  // 50). The test scripts put the host's ln into the prefix, and Wine runs
-  // it as the Unix program it is.
   bool MakeFolderLink(const std::string& link, const std::string& target) override {
-    const std::string unixLink = UnixName(link), unixTarget = UnixName(target);
-    if (!InScratch(link) || unixLink.empty() || unixTarget.empty()) return false;
-    std::string command = std::string("\"") + kLinkTool + "\" -s -- \"" + unixTarget + "\" \"" +
-                          unixLink + "\"";
-    STARTUPINFOA startup{};
-    startup.cb = sizeof startup;
-    PROCESS_INFORMATION process{};
-    if (!CreateProcessA(kLinkTool, &command[0], nullptr, nullptr, FALSE, 0, nullptr, nullptr,
-                        &startup, &process))
-      return false;
-    WaitForSingleObject(process.hProcess, 10000);
-    CloseHandle(process.hThread);
-    CloseHandle(process.hProcess);
-    const DWORD attributes = GetFileAttributesA(link.c_str());
-    return attributes != INVALID_FILE_ATTRIBUTES && (attributes & FILE_ATTRIBUTE_REPARSE_POINT);
+    return InScratch(link) && winehost::MakeFolderLink(link, target);
   }
 
   bool Exists(const std::string& path) override {
