@@ -243,7 +243,7 @@ class Win32TestMachine : public ITestMachine {
 
   bool PutFileNamedInUtf8(const std::string& folder, const std::string& utf8Name,
                           const std::string& bytes) override {
-    if (!InScratch(folder)) return false;
+    if (!IsWithin(folder, m_folder) || m_folder.empty()) return false;
     std::wstring path = WideFrom(folder, CP_ACP) + L"\\" + WideFrom(utf8Name, CP_UTF8);
     FileHandle file(CreateFileW(path.c_str(), GENERIC_WRITE, 0, nullptr, CREATE_NEW,
                                 FILE_ATTRIBUTE_NORMAL, nullptr));

@@ -28,8 +28,8 @@ inline std::string UnixName(const std::string& windowsPath) {
 }
 
 // Runs one of the host's programs that the test scripts copy into the
-// prefix (C:\rmlc-tools\<tool>) with `arguments`, each quoted; false when it
-// cannot be started.
+// prefix (C:\rmlc-tools\<tool>) with `arguments`, each quoted, without
+// waiting for it; false when it cannot be started.
 inline bool RunHostTool(const std::string& tool, std::initializer_list<std::string> arguments) {
   const std::string program = "C:\\rmlc-tools\\" + tool;
   std::string command = "\"" + program + "\"";
@@ -40,10 +40,17 @@ inline bool RunHostTool(const std::string& tool, std::initializer_list<std::stri
   if (!CreateProcessA(program.c_str(), &command[0], nullptr, nullptr, FALSE, 0, nullptr, nullptr,
                       &startup, &process))
     return false;
-  WaitForSingleObject(process.hProcess, 10000);
   CloseHandle(process.hThread);
   CloseHandle(process.hProcess);
   return true;
+}
+
+// Waiting on a Unix program's process handle returns at once, so the caller
+// watches for the program's effect instead, for up to five seconds.
+template <typename Done>
+bool WaitFor(Done done) {
+  for (int tries = 0; tries < 100 && !done(); ++tries) Sleep(50);
+  return done();
 }
 
 inline bool IsFolderLink(const std::string& path) {
@@ -57,7 +64,8 @@ inline bool IsFolderLink(const std::string& path) {
 inline bool MakeFolderLink(const std::string& link, const std::string& target) {
   const std::string unixLink = UnixName(link), unixTarget = UnixName(target);
   return !unixLink.empty() && !unixTarget.empty() &&
-         RunHostTool("ln", {"-s", "--", unixTarget, unixLink}) && IsFolderLink(link);
+         RunHostTool("ln", {"-s", "--", unixTarget, unixLink}) &&
+         WaitFor([&] { return IsFolderLink(link); });
 }
 
 // Removes the link itself. The Windows calls cannot: RemoveDirectoryA on a
@@ -65,7 +73,7 @@ inline bool MakeFolderLink(const std::string& link, const std::string& target) {
 inline bool RemoveFolderLink(const std::string& link) {
   const std::string unixLink = UnixName(link);
   return !unixLink.empty() && RunHostTool("rm", {"-f", "--", unixLink}) &&
-         GetFileAttributesA(link.c_str()) == INVALID_FILE_ATTRIBUTES;
+         WaitFor([&] { return GetFileAttributesA(link.c_str()) == INVALID_FILE_ATTRIBUTES; });
 }
 
 }  // namespace winehost
