@@ -45,6 +45,9 @@ constexpr std::uint32_t kAttrSystem = 0x4;
 constexpr std::uint32_t kAttrDirectory = 0x10;
 constexpr std::uint32_t kAttrArchive = 0x20;
 constexpr std::uint32_t kAttrNormal = 0x80;
+// A link (junction, symbolic link; a Unix symbolic link under Wine): a
+// folder entry with this bit leads somewhere else.
+constexpr std::uint32_t kAttrReparsePoint = 0x400;
 
 // Shell special folders (CSIDL values).
 namespace csidl {
@@ -85,6 +88,10 @@ using ItemList = std::uintptr_t;
 struct FindData {
   std::string name;             // cFileName
   std::uint32_t attributes = 0; // dwFileAttributes
+  // The entry's real (wide) name cannot be spelt in the ANSI code page:
+  // `name` is a best-fit stand-in ("?" or a look-alike such as "a" for a
+  // fullwidth "a") that names another entry or none at all.
+  bool nameNotAnsi = false;
 };
 
 // What GetVersionExA reports. All zero when the call fails.
@@ -120,6 +127,8 @@ class IWindowsServices {
   // --- Files (success flags; LastError() tells why a call failed) ---
   virtual bool SetCurrentDir(const std::string& path) = 0;  // SetCurrentDirectoryA
   // FindFirstFileA(pattern, &data); returns 0 when nothing can be enumerated.
+  // A wide search of the same pattern runs alongside (FindFirstFileW and
+  // FindNextFileW, entry for entry) to fill FindData::nameNotAnsi.
   virtual FindHandle FindFirst(const std::string& pattern, FindData& out) = 0;
   virtual bool FindNext(FindHandle find, FindData& out) = 0;  // FindNextFileA
   virtual bool CloseFind(FindHandle find) = 0;                // FindClose

@@ -6,11 +6,20 @@
 #include <shlobj.h>
 #include <userenv.h>
 
+#include <new>
 #include <vector>
 
 namespace {
 
-HANDLE ToHandle(FindHandle find) { return reinterpret_cast<HANDLE>(find); }
+// A directory search: the ANSI one that the program reads, and a wide one of
+// the same pattern beside it, entry for entry, which tells the names that the
+// code page cannot hold from the best-fit names the ANSI call gives them.
+struct DualSearch {
+  HANDLE ansi = INVALID_HANDLE_VALUE;
+  HANDLE wide = INVALID_HANDLE_VALUE;
+};
+
+DualSearch* ToSearch(FindHandle find) { return reinterpret_cast<DualSearch*>(find); }
 
 // A zeroed buffer of `capacity` bytes for a call that is told that capacity.
 // It never has a null data pointer, even for capacity 0: several calls take a
@@ -29,6 +38,44 @@ std::string TextIn(const char* buffer, std::size_t capacity) {
 void CopyFindData(const WIN32_FIND_DATAA& data, FindData& out) {
   out.name = TextIn(data.cFileName, sizeof data.cFileName);
   out.attributes = data.dwFileAttributes;
+  out.nameNotAnsi = false;
+}
+
+std::wstring WideFromAnsi(const std::string& text) {
+  int length = MultiByteToWideChar(CP_ACP, 0, text.c_str(), -1, nullptr, 0);
+  if (length <= 0) return std::wstring();
+  std::wstring wide(static_cast<std::size_t>(length), L'\0');
+  MultiByteToWideChar(CP_ACP, 0, text.c_str(), -1, &wide[0], length);
+  wide.resize(static_cast<std::size_t>(length) - 1);
+  return wide;
+}
+
+// True when the wide name converts to exactly `ansi` with no default and no
+// best-fit character. (A UTF-8 code page holds every name and takes neither
+// the flag nor the default-character report.)
+bool SpeltExactly(const WCHAR* wide, const std::string& ansi) {
+  const bool utf8 = GetACP() == CP_UTF8;
+  char buffer[4 * MAX_PATH] = {};
+  BOOL usedDefault = FALSE;
+  int length = WideCharToMultiByte(CP_ACP, utf8 ? 0 : WC_NO_BEST_FIT_CHARS, wide, -1, buffer,
+                                   sizeof buffer, nullptr, utf8 ? nullptr : &usedDefault);
+  return length > 0 && !usedDefault && ansi == buffer;
+}
+
+// Reads the wide search's entry that goes with the ANSI one in `out`. A wide
+// search that has no such entry, or one under another name, marks the name as
+// not held by the code page: that can only make the caller more careful.
+void CheckWithWideEntry(DualSearch& search, bool first, const std::string& pattern,
+                        FindData& out) {
+  WIN32_FIND_DATAW data{};
+  bool found = false;
+  if (first) {
+    search.wide = FindFirstFileW(WideFromAnsi(pattern).c_str(), &data);
+    found = search.wide != INVALID_HANDLE_VALUE;
+  } else if (search.wide != INVALID_HANDLE_VALUE) {
+    found = FindNextFileW(search.wide, &data) != 0;
+  }
+  out.nameNotAnsi = !found || !SpeltExactly(data.cFileName, out.name);
 }
 
 }  // namespace
@@ -83,18 +130,43 @@ FindHandle Win32Services::FindFirst(const std::string& pattern, FindData& out) {
   WIN32_FIND_DATAA data{};
   HANDLE find = FindFirstFileA(pattern.c_str(), &data);
   if (find == INVALID_HANDLE_VALUE) return 0;
+  DualSearch* search = new (std::nothrow) DualSearch;
+  if (search == nullptr) {
+    FindClose(find);
+    SetLastError(ERROR_NOT_ENOUGH_MEMORY);
+    return 0;
+  }
+  search->ansi = find;
   CopyFindData(data, out);
-  return reinterpret_cast<FindHandle>(find);
+  CheckWithWideEntry(*search, true, pattern, out);
+  return reinterpret_cast<FindHandle>(search);
 }
 
 bool Win32Services::FindNext(FindHandle find, FindData& out) {
+  DualSearch* search = ToSearch(find);
   WIN32_FIND_DATAA data{};
-  if (!FindNextFileA(ToHandle(find), &data)) return false;
+  // The ANSI call's error (18 at the end) is what the caller reads next.
+  if (search == nullptr) {
+    SetLastError(ERROR_INVALID_HANDLE);
+    return false;
+  }
+  if (!FindNextFileA(search->ansi, &data)) return false;
   CopyFindData(data, out);
+  CheckWithWideEntry(*search, false, std::string(), out);
   return true;
 }
 
-bool Win32Services::CloseFind(FindHandle find) { return FindClose(ToHandle(find)) != 0; }
+bool Win32Services::CloseFind(FindHandle find) {
+  DualSearch* search = ToSearch(find);
+  if (search == nullptr) {
+    SetLastError(ERROR_INVALID_HANDLE);
+    return false;
+  }
+  if (search->wide != INVALID_HANDLE_VALUE) FindClose(search->wide);
+  const BOOL closed = FindClose(search->ansi);
+  delete search;
+  return closed != 0;
+}
 
 bool Win32Services::MakeDirectory(const std::string& path) {
   return CreateDirectoryA(path.c_str(), nullptr) != 0;

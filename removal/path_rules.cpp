@@ -156,3 +156,11 @@ bool BuildSourceList(const std::string& path, char (&buffer)[kSourceListCapacity
   buffer[path.size() + 1] = '\0';
   return true;
 }
+
+std::string WithSingleSeparators(const std::string& path) {
+  const std::size_t keep = path.compare(0, 2, "\\\\") == 0 ? 2 : 0;
+  std::string out = path.substr(0, keep);
+  for (std::size_t i = keep; i < path.size(); ++i)
+    if (path[i] != '\\' || out.size() == keep || out.back() != '\\') out += path[i];
+  return out;
+}

@@ -57,3 +57,9 @@ bool IsProtectedFolder(const std::string& target,
 // Writes `path` followed by two NULs into `buffer` of kSourceListCapacity
 // characters. Returns false, writing nothing, when it does not fit.
 bool BuildSourceList(const std::string& path, char (&buffer)[kSourceListCapacity]);
+
+// The path with every run of backslashes inside it made one, as Windows reads
+// it; a network path's two leading backslashes stay. The ANSI calls measure
+// the text they are given against their length limit, so a path built with
+// doubled separators is passed on in this form.
+std::string WithSingleSeparators(const std::string& path);

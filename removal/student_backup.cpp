@@ -8,7 +8,20 @@
 
 namespace {
 
+// The longest paths the ANSI calls take on Windows: 259 characters for a
+// file and 248 for a folder (room for an 8.3 name inside it). Wine takes 260
+// and even makes longer copy targets, which its own calls then cannot name
+// again; the copy keeps within what both can delete in a rollback.
+constexpr std::size_t kMaxFilePath = 259;
+constexpr std::size_t kMaxFolderPath = 248;
+
 bool IsDotEntry(const std::string& name) { return name == "." || name == ".."; }
+
+bool IsFolder(const FindData& entry) { return (entry.attributes & kAttrDirectory) != 0; }
+
+bool IsLinkedFolder(const FindData& entry) {
+  return IsFolder(entry) && (entry.attributes & kAttrReparsePoint) != 0;
+}
 
 }  // namespace
 
@@ -20,11 +33,17 @@ bool UninstallEngine::BackUpStudentData(const std::string& userDesktop) {
     const bool usable = created || m_services.LastError() == winerr::kAlreadyExists;
     const std::string source =
         WithoutTrailingBackslashes(m_state.m_location) + "\\" + texts::kStudentsName;
-    if (usable && CopyFolderTree(source, backup)) return true;
-    // A backup folder that was on the desktop before this run keeps what it held.
+    m_copyMade.clear();
+    m_copyMadeKeys.clear();
+    if (created) RecordMade(backup, true);
+    if (usable && CopyTree(source, backup)) return true;
     if (created) {
       std::string parent = userDesktop;
       DeleteFolderTree(parent, texts::kBackupName);
+    } else {
+      // A backup folder that was on the desktop before this run keeps what it
+      // held; only what this run added goes.
+      UndoCopy(userDesktop);
     }
   }
   m_ui.ShowMessage(texts::kCopyFailed, nullptr, BoxStyle::Ok);
@@ -32,6 +51,12 @@ bool UninstallEngine::BackUpStudentData(const std::string& userDesktop) {
 }
 
 bool UninstallEngine::CopyFolderTree(const std::string& source, const std::string& destination) {
+  m_copyMade.clear();
+  m_copyMadeKeys.clear();
+  return CopyTree(source, destination);
+}
+
+bool UninstallEngine::CopyTree(const std::string& source, const std::string& destination) {
   if (!m_services.SetCurrentDir(source)) return false;
   UniqueFind find(m_services);
   FindData entry;
@@ -45,57 +70,109 @@ bool UninstallEngine::CopyFolderTree(const std::string& source, const std::strin
 
 bool UninstallEngine::CopyEntry(const std::string& source, const std::string& destination,
                                 const FindData& entry) {
+  // A name the code page cannot hold reaches the ANSI calls as a stand-in
+  // that names another entry or none; a linked folder leads out of the
+  // student data (into system folders, or round in a loop) and is never
+  // entered. Neither can be copied as it is, so the backup is incomplete.
+  if (entry.nameNotAnsi || IsLinkedFolder(entry)) return false;
   const std::string from = source + "\\" + entry.name;
   const std::string to = destination + "\\" + entry.name;
-  if ((entry.attributes & kAttrDirectory) != 0) {
-    if (!m_services.MakeDirectory(to) && m_services.LastError() != winerr::kAlreadyExists)
+  if (to.size() > (IsFolder(entry) ? kMaxFolderPath : kMaxFilePath)) return false;
+  if (IsFolder(entry)) {
+    if (m_services.MakeDirectory(to))
+      RecordMade(to, true);
+    else if (m_services.LastError() != winerr::kAlreadyExists || MadeByThisCopy(to))
       return false;
-    return CopyFolderTree(from, to);
+    return CopyTree(from, to);
   }
-  if (m_services.CopyOneFile(from, to, true)) return true;
-  // A file already in the backup (from an earlier run) stays untouched.
-  return m_services.LastError() == winerr::kFileExists && IsExistingFile(to);
+  if (m_services.CopyOneFile(from, to, true)) {
+    RecordMade(to, false);
+    return true;
+  }
+  // A file that was in the backup before this run stays untouched. One that
+  // this run made holds another student file of the same name.
+  return m_services.LastError() == winerr::kFileExists && !MadeByThisCopy(to) &&
+         IsExistingFile(to);
 }
 
 bool UninstallEngine::IsExistingFile(const std::string& path) {
   UniqueFind find(m_services);
   FindData entry;
-  return find.First(path, entry) && (entry.attributes & kAttrDirectory) == 0;
+  return find.First(path, entry) && !IsFolder(entry);
+}
+
+void UninstallEngine::RecordMade(const std::string& path, bool folder) {
+  m_copyMade.emplace_back(path, folder);
+  m_copyMadeKeys.insert(ComparablePath(path));
+}
+
+// Made by this copy: the entry itself, or the folder that holds it (which was
+// empty when the copy made it; this also holds for names that differ only in
+// a case the comparison does not fold).
+bool UninstallEngine::MadeByThisCopy(const std::string& path) const {
+  return m_copyMadeKeys.count(ComparablePath(path)) != 0 ||
+         m_copyMadeKeys.count(ComparablePath(ParentFolderOf(path))) != 0;
+}
+
+// Deletes what the copy made, the last first; stops at the first failure,
+// which has shown its message.
+void UninstallEngine::UndoCopy(const std::string& userDesktop) {
+  m_services.SetCurrentDir(userDesktop);  // so that no folder to be removed is in use
+  for (auto made = m_copyMade.rbegin(); made != m_copyMade.rend(); ++made) {
+    const bool done = made->second ? RemoveBackupFolder(made->first) : DeleteBackupFile(made->first);
+    if (!done) return;
+  }
 }
 
 bool UninstallEngine::DeleteFolderTree(std::string& parent, const std::string& name) {
   std::string folder = parent + "\\" + name;
   // Only the folder itself is ever enumerated: if it cannot be entered (the
   // prefix test below may match a sibling such as "... Data.zip"), nothing
-  // is deleted.
-  if (!m_services.SetCurrentDir(folder)) return false;
-  if (!FindFile(m_services, parent + "\\" + name + "*.*")) return false;
+  // is deleted. The calls get the paths with single separators (see
+  // WithSingleSeparators); the detail line and the messages show them as built.
+  if (!m_services.SetCurrentDir(WithSingleSeparators(folder))) return false;
+  if (!FindFile(m_services, WithSingleSeparators(parent + "\\" + name + "*.*"))) return false;
   {
     UniqueFind find(m_services);
     FindData entry;
-    if (find.First(folder + "\\*", entry)) {
+    if (find.First(WithSingleSeparators(folder + "\\*"), entry)) {
       do {
         if (IsDotEntry(entry.name)) continue;
+        // A linked folder is neither entered nor removed: RemoveDirectoryA
+        // of a link deletes the empty folder it leads to under Wine (the
+        // link stays). The folder then cannot go, which is said.
+        if (IsLinkedFolder(entry)) {
+          ReportFolderKept(folder + "\\" + entry.name);
+          return false;
+        }
         // A subfolder's deletion may give `folder` a trailing backslash.
-        bool done = (entry.attributes & kAttrDirectory) != 0
-                        ? DeleteFolderTree(folder, entry.name)
-                        : DeleteBackupFile(folder + "\\" + entry.name);
+        bool done = IsFolder(entry) ? DeleteFolderTree(folder, entry.name)
+                                    : DeleteBackupFile(folder + "\\" + entry.name);
         if (!done) return false;
       } while (find.Next(entry));
     }
   }
   if (!parent.empty() && parent.back() != '\\') parent += '\\';
-  m_services.SetCurrentDir(parent);  // so that the folder is not in use
-  if (m_services.RemoveDir(folder)) return true;
-  m_ui.ShowMessage(texts::kCouldNotDeleteDirectory + folder, texts::kErrorCaption, BoxStyle::Ok);
-  return false;
+  m_services.SetCurrentDir(WithSingleSeparators(parent));  // so that the folder is not in use
+  return RemoveBackupFolder(folder);
 }
 
 bool UninstallEngine::DeleteBackupFile(const std::string& path) {
-  m_services.ClearFileAttributes(path);  // a file that cannot be opened keeps its attributes
+  const std::string callPath = WithSingleSeparators(path);
+  m_services.ClearFileAttributes(callPath);  // a file that cannot be opened keeps its attributes
   m_ui.SetDetailLine(path);
   m_ui.RedrawProgress();
-  if (m_services.RemoveFile(path)) return true;
+  if (m_services.RemoveFile(callPath)) return true;
   m_ui.ShowMessage(texts::kCouldNotDeleteFile + path, texts::kErrorCaption, BoxStyle::Ok);
   return false;
+}
+
+bool UninstallEngine::RemoveBackupFolder(const std::string& path) {
+  if (m_services.RemoveDir(WithSingleSeparators(path))) return true;
+  ReportFolderKept(path);
+  return false;
+}
+
+void UninstallEngine::ReportFolderKept(const std::string& path) {
+  m_ui.ShowMessage(texts::kCouldNotDeleteDirectory + path, texts::kErrorCaption, BoxStyle::Ok);
 }

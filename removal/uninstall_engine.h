@@ -3,7 +3,9 @@
 // the main window's user-interface port.
 #pragma once
 
+#include <set>
 #include <string>
+#include <utility>
 #include <vector>
 
 #include "platform/services.h"
@@ -82,10 +84,16 @@ class UninstallEngine {
 
   // Step 1 (student_backup.cpp); false when the run must be abandoned.
   bool BackUpStudentData(const std::string& userDesktop);
+  bool CopyTree(const std::string& source, const std::string& destination);
   bool CopyEntry(const std::string& source, const std::string& destination,
                  const FindData& entry);
   bool IsExistingFile(const std::string& path);
+  void RecordMade(const std::string& path, bool folder);
+  bool MadeByThisCopy(const std::string& path) const;
+  void UndoCopy(const std::string& userDesktop);
   bool DeleteBackupFile(const std::string& path);
+  bool RemoveBackupFolder(const std::string& path);
+  void ReportFolderKept(const std::string& path);
 
   // Steps 5 and 6 (shortcut_sweep.cpp).
   void SweepShortcuts(const std::string& desktop, const std::string& startMenu);
@@ -106,6 +114,10 @@ class UninstallEngine {
   IWindowsServices& m_services;
   IRunUi& m_ui;
   UninstallState& m_state;
+  // What the current copy made, in the order it made it (paths as it named
+  // them, true for a folder), and the same paths in comparable form.
+  std::vector<std::pair<std::string, bool>> m_copyMade;
+  std::set<std::string> m_copyMadeKeys;
   // Folders no deletion may touch, read once per run.
   std::vector<std::string> m_protectedFolders;
   bool m_protectedLoaded = false;

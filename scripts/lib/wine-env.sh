@@ -126,6 +126,10 @@ rmlc_wine_template() {
     wine wineboot -u >"$dir/wineboot.log" 2>&1 || exit 1
     wineserver -w
     rmlc_wine_make_safe "$WINEPREFIX"
+    # The tests make and remove folder links with the host's ln and rm,
+    # which Wine runs as Unix programs (Wine's own link calls make none).
+    mkdir -p -- "$WINEPREFIX/drive_c/rmlc-tools"
+    cp -- "$(command -v ln)" "$(command -v rm)" "$WINEPREFIX/drive_c/rmlc-tools/"
   ) || { echo "wineboot failed; see $dir/wineboot.log" >&2; return 1; }
 }
 

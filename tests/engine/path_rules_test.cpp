@@ -62,3 +62,11 @@ TEST(PathRules, SourceListIsNeverCutShort) {
   EXPECT_FALSE(BuildSourceList(std::string(259, 'a'), buffer));
   EXPECT_FALSE(BuildSourceList(std::string("C:\\Apps\0Other", 13), buffer));
 }
+
+TEST(PathRules, DoubledSeparatorsBecomeOneButANetworkPathKeepsItsTwo) {
+  EXPECT_EQ(WithSingleSeparators("C:\\Data\\\\class1\\\\\\a.txt"), "C:\\Data\\class1\\a.txt");
+  EXPECT_EQ(WithSingleSeparators("C:\\Data\\\\"), "C:\\Data\\");
+  EXPECT_EQ(WithSingleSeparators("\\\\server\\share\\\\x"), "\\\\server\\share\\x");
+  EXPECT_EQ(WithSingleSeparators("\\a"), "\\a");
+  EXPECT_EQ(WithSingleSeparators(""), "");
+}

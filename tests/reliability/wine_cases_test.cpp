@@ -12,6 +12,7 @@
 #include "platform/win32_services.h"
 #include "removal/uninstall_engine.h"
 #include "tests/engine/fake_run_ui.h"
+#include "tests/support/wine_host.h"
 
 namespace {
 
@@ -29,7 +30,9 @@ void WipeTree(const std::wstring& folder) {
       const std::wstring name = data.cFileName;
       if (name == L"." || name == L"..") continue;
       const std::wstring path = folder + L"\\" + name;
-      if (data.dwFileAttributes & FILE_ATTRIBUTE_DIRECTORY) {
+      if (data.dwFileAttributes & FILE_ATTRIBUTE_REPARSE_POINT) {
+        winehost::RemoveFolderLink(std::string(path.begin(), path.end()));  // never what it leads to
+      } else if (data.dwFileAttributes & FILE_ATTRIBUTE_DIRECTORY) {
         WipeTree(path);
       } else {
         SetFileAttributesW((L"\\\\?\\" + path).c_str(), FILE_ATTRIBUTE_NORMAL);
@@ -142,6 +145,54 @@ TEST_F(WineCases, NameOutsideTheAnsiCodePageFailsTheCopy) {
   ASSERT_TRUE(WriteFileW(Wide(students_) + L"\\plain.txt", "plain"));
   EXPECT_FALSE(engine_.CopyFolderTree(students_, backup_));
   EXPECT_TRUE(ExistsW(Wide(students_) + L"\\" + name));
+}
+
+// "a.txt" and a fullwidth "ａ.txt": the ANSI search names both "a.txt", and
+// the second copy meets the first. That is no earlier backup: the copy fails.
+TEST_F(WineCases, FullwidthTwinOfAFileFailsTheCopy) {
+  ASSERT_TRUE(WriteFileW(Wide(students_) + L"\\a.txt", "plain"));
+  ASSERT_TRUE(WriteFileW(Wide(students_) + L"\\\xFF41.txt", "fullwidth"));
+  EXPECT_FALSE(engine_.CopyFolderTree(students_, backup_));
+  EXPECT_EQ(ReadFileA(students_ + "\\a.txt"), "plain");
+  EXPECT_TRUE(ExistsW(Wide(students_) + L"\\\xFF41.txt"));
+}
+
+// A link to system32 and a link back to the student folder (a loop): the
+// copy enters neither and fails; nothing of theirs reaches the backup.
+TEST_F(WineCases, LinkedFoldersAreNeverCopied) {
+  char windows[MAX_PATH] = {0};
+  ASSERT_GT(GetWindowsDirectoryA(windows, MAX_PATH), 0u);
+  ASSERT_TRUE(WriteFileW(Wide(students_ + "\\a.txt"), "a"));
+  for (const std::string& target : {std::string(windows) + "\\system32", students_}) {
+    SCOPED_TRACE(target);
+    const std::string link = students_ + "\\linked";
+    ASSERT_TRUE(winehost::MakeFolderLink(link, target));
+    EXPECT_FALSE(engine_.CopyFolderTree(students_, backup_));
+    EXPECT_FALSE(ExistsW(Wide(backup_ + "\\linked")));
+    ASSERT_TRUE(winehost::RemoveFolderLink(link));
+  }
+  EXPECT_TRUE(ExistsW(Wide(std::string(windows) + "\\system32\\kernel32.dll")));
+}
+
+// Once a subfolder is gone the rollback's texts carry a doubled separator per
+// level; six levels make a 255-character file path a 261-character text.
+// The calls get the single-separator form, and everything goes.
+TEST_F(WineCases, RollbackDeletesWhatDoubledSeparatorsMakeTooLong) {
+  const std::size_t nameLength = (240 - backup_.size()) / 6 - 1;
+  std::string folder = backup_;
+  for (int level = 0; level < 6; ++level) {
+    ASSERT_TRUE(CreateDirectoryA((folder + "\\a-side").c_str(), nullptr));
+    ASSERT_TRUE(WriteFileW(Wide(folder + "\\a-side\\x.txt"), "side"));
+    folder += "\\" + std::string(nameLength, static_cast<char>('b' + level));
+    ASSERT_TRUE(CreateDirectoryA(folder.c_str(), nullptr));
+  }
+  const std::string deep = folder + "\\" + std::string(254 - folder.size(), 'n');
+  ASSERT_EQ(deep.size(), 255u);
+  ASSERT_TRUE(WriteFileW(Wide(deep), "deep"));
+  std::string parent = scratch_;
+  EXPECT_TRUE(engine_.DeleteFolderTree(parent, "Backup"));
+  EXPECT_TRUE(ui_.Boxes().empty());
+  EXPECT_FALSE(ExistsW(Wide(backup_)));
 }
 
 TEST_F(WineCases, FileHeldOpenWithoutSharingFailsTheCopy) {

@@ -18,6 +18,13 @@ constexpr long kBadPathname = 161;         // ERROR_BAD_PATHNAME
 constexpr long kNotADirectory = 267;       // ERROR_DIRECTORY
 constexpr long kShellNoSuchItems = 124;    // the shell's answer when an item's folder is missing
 constexpr long kKeyDeleted = 1018;         // ERROR_KEY_DELETED
+// The longest path text the ANSI file calls take: Wine converts it into a
+// buffer of MAX_PATH + 1 wide characters and fails longer ones with 206.
+// (Windows stops one character earlier.) Copy targets are exempt: Wine's
+// CopyFileA converts its target into a buffer of its own.
+constexpr std::size_t kAnsiPathLimit = 260;
+// Links followed within one lookup before it gives up (a link loop).
+constexpr int kMaxLinkHops = 32;
 
 std::string Lower(const std::string& text) {
   std::string out = text;
@@ -59,7 +66,12 @@ struct SimPath {
 };
 
 struct FsNode {
-  std::string name;
+  std::string name;  // as stored; the real name in UTF-8 when ansiName is set
+  // For a name the ANSI code page cannot hold: the best-fit stand-in that the
+  // ANSI search reports. No ANSI path reaches such an entry by its name.
+  std::string ansiName;
+  // A link (a folder with the reparse-point attribute): where it leads.
+  std::optional<SimPath> link;
   bool folder = false;
   std::string bytes;
   std::uint32_t attributes = 0;
@@ -166,6 +178,12 @@ struct SimMachine::Impl {
 
   // ---- Paths ----
 
+  bool limitPaths = false;
+  // A path text that the ANSI file calls refuse (206), when the limit is on.
+  bool TooLong(const std::string& path) const {
+    return limitPaths && path.size() > kAnsiPathLimit;
+  }
+
   // Resolves a path the way Windows makes a full path of it: relative to the
   // current folder, "\x" from the current drive's root, "X:\x" absolute;
   // doubled separators collapse, "." and ".." are applied, and dots and
@@ -215,15 +233,23 @@ struct SimMachine::Impl {
     return key;
   }
 
-  FsNode* Lookup(const SimPath& p) const {
+  // The entry a path names. Links on the way are followed, and so is the
+  // last one when `followLast` (what a call that uses the folder sees); a
+  // call on the link itself does not follow it.
+  FsNode* Lookup(const SimPath& p, bool followLast = true, int hops = 0) const {
+    if (hops > kMaxLinkHops) return nullptr;
     auto drive = drives.find(p.drive);
     if (drive == drives.end()) return nullptr;
     FsNode* node = drive->second.get();
-    for (const std::string& part : p.parts) {
+    for (std::size_t i = 0; i < p.parts.size(); ++i) {
       if (!node->folder) return nullptr;
-      auto child = node->children.find(Lower(part));
-      if (child == node->children.end()) return nullptr;
+      auto child = node->children.find(Lower(p.parts[i]));
+      if (child == node->children.end() || !child->second->ansiName.empty()) return nullptr;
       node = child->second.get();
+      if (node->link && (followLast || i + 1 < p.parts.size())) {
+        node = Lookup(*node->link, true, hops + 1);
+        if (!node) return nullptr;
+      }
     }
     return node;
   }
@@ -276,6 +302,10 @@ struct SimMachine::Impl {
       Fail(*fault);
       return nullptr;
     }
+    if (TooLong(path)) {
+      Fail(winerr::kFilenameTooLong);
+      return nullptr;
+    }
     long error = 0;
     FsNode* node = Existing(path, p, error);
     if (!node) Fail(error);
@@ -296,6 +326,15 @@ struct SimMachine::Impl {
     for (std::size_t i = 0; i < outer.parts.size(); ++i)
       if (Lower(inner.parts[i]) != Lower(outer.parts[i])) return false;
     return true;
+  }
+
+  // An entry as the search reports it.
+  static FindData Entry(const FsNode& node) {
+    FindData data;
+    data.name = node.ansiName.empty() ? node.name : node.ansiName;
+    data.attributes = ReportedAttributes(node);
+    data.nameNotAnsi = !node.ansiName.empty();
+    return data;
   }
 
   static std::uint32_t ReportedAttributes(const FsNode& node) {
@@ -327,7 +366,7 @@ struct SimMachine::Impl {
   // and retries), a held file or the current folder stops it with the
   // error of the call that failed. What was deleted before stays deleted.
   long DeleteTree(FsNode& parent, const SimPath& p) {
-    FsNode* node = Lookup(p);
+    FsNode* node = Lookup(p, false);  // a link goes, never what it leads to
     if (node->folder) {
       std::vector<std::string> names;
       for (const auto& child : node->children) names.push_back(child.second->name);
@@ -351,7 +390,8 @@ struct SimMachine::Impl {
     std::vector<const FsNode*> found;
     if (!HasWildcards(mask)) {
       auto it = folder.children.find(Lower(mask));
-      if (it != folder.children.end()) found.push_back(it->second.get());
+      if (it != folder.children.end() && it->second->ansiName.empty())
+        found.push_back(it->second.get());
       return found;
     }
     for (const auto& child : folder.children)
@@ -368,7 +408,7 @@ struct SimMachine::Impl {
     // file) the move fails and Wine deletes for good instead: a folder's
     // contents are lost, not recycled, and the item stays (32).
     if (PathKey(p) == PathKey(currentDir) || IsHeld(p)) return DeleteTree(folder, p);
-    Flatten(*Lookup(p), StoredPath(p), true, recycled);
+    Flatten(*Lookup(p, false), StoredPath(p), true, recycled);
     folder.children.erase(Lower(p.parts.back()));
     return 0;
   }
@@ -516,6 +556,63 @@ bool SimMachine::AddFile(const std::string& path, const std::string& bytes,
   node->bytes = bytes;
   node->attributes = attributes & ~(kAttrDirectory | kAttrNormal);
   node->writeTime = writeTime;
+  return true;
+}
+
+void SimMachine::LimitPathLength(bool on) { m_impl->limitPaths = on; }
+
+bool SimMachine::AddFolderLink(const std::string& link, const std::string& target) {
+  SimPath p, to;
+  if (!m_impl->Resolve(link, p) || p.parts.empty() || !m_impl->Resolve(target, to)) return false;
+  SimPath parent = p;
+  parent.parts.pop_back();
+  if (!AddFolder(m_impl->StoredPath(parent))) return false;
+  FsNode* folder = m_impl->Lookup(parent);
+  if (!folder || m_impl->Lookup(p, false)) return false;
+  FsNode* node = Impl::Insert(*folder, p.parts.back(), true);
+  node->link = to;
+  node->attributes = kAttrReparsePoint;
+  return true;
+}
+
+namespace {
+
+// The name in the ANSI code page the way the ANSI calls give it, with best
+// fit; false when that is not the name itself. Models code page 1252 for
+// ASCII, Latin-1 and the fullwidth forms of ASCII.
+bool AnsiFormOf(const std::string& utf8, std::string& ansi) {
+  bool exact = true;
+  ansi.clear();
+  for (std::size_t i = 0; i < utf8.size();) {
+    const unsigned char lead = static_cast<unsigned char>(utf8[i]);
+    const int length = lead < 0x80 ? 1 : lead < 0xE0 ? 2 : lead < 0xF0 ? 3 : 4;
+    std::uint32_t code = length == 1 ? lead : lead & (0x3F >> (length - 1));
+    for (int k = 1; k < length && i + k < utf8.size(); ++k)
+      code = (code << 6) | (static_cast<unsigned char>(utf8[i + k]) & 0x3F);
+    i += static_cast<std::size_t>(length);
+    if (code < 0x80 || (code >= 0xA0 && code <= 0xFF)) {
+      ansi += static_cast<char>(code);
+      continue;
+    }
+    exact = false;
+    ansi += code >= 0xFF01 && code <= 0xFF5E ? static_cast<char>(code - 0xFEE0) : '?';
+  }
+  return exact;
+}
+
+}  // namespace
+
+bool SimMachine::AddFileNamedInUtf8(const std::string& folder, const std::string& utf8Name,
+                                    const std::string& bytes) {
+  std::string ansi;
+  if (AnsiFormOf(utf8Name, ansi)) return AddFile(folder + "\\" + ansi, bytes);
+  SimPath p;
+  if (!AddFolder(folder) || !m_impl->Resolve(folder, p)) return false;
+  FsNode* parent = m_impl->Lookup(p);
+  if (!parent || parent->children.count(Lower(utf8Name)) != 0) return false;
+  FsNode* node = Impl::Insert(*parent, utf8Name, false);
+  node->ansiName = ansi;
+  node->bytes = bytes;
   return true;
 }
 
@@ -798,6 +895,7 @@ bool SimMachine::SetCurrentDir(const std::string& path) {
   Impl& m = *m_impl;
   if (auto fault = m.Begin(Call::SetCurrentDir, path)) return m.Fail(*fault);
   if (path.empty()) return m.Fail(kInvalidName);
+  if (m.TooLong(path)) return m.Fail(winerr::kFilenameTooLong);
   SimPath p;
   long error = 0;
   FsNode* node = m.Existing(path, p, error);
@@ -814,6 +912,7 @@ FindHandle SimMachine::FindFirst(const std::string& pattern, FindData& out) {
   // A pattern that ends in a separator names no entry (a drive root
   // included): Windows and Wine both find nothing (2).
   if (pattern.empty() || IsSeparator(pattern.back())) return m.Fail(winerr::kFileNotFound);
+  if (m.TooLong(pattern)) return m.Fail(winerr::kFilenameTooLong);
   SimPath p;
   if (!m.Resolve(pattern, p)) return m.Fail(winerr::kPathNotFound);
   if (p.parts.empty()) return m.Fail(winerr::kFileNotFound);
@@ -828,7 +927,7 @@ FindHandle SimMachine::FindFirst(const std::string& pattern, FindData& out) {
       if (WildcardMatch(mask, dot)) search.entries.push_back({dot, kAttrDirectory});
   }
   for (const FsNode* node : Impl::Matching(*folder, mask))
-    search.entries.push_back({node->name, Impl::ReportedAttributes(*node)});
+    search.entries.push_back(Impl::Entry(*node));
   if (search.entries.empty()) return m.Fail(winerr::kFileNotFound);
   out = search.entries[0];
   search.next = 1;
@@ -863,6 +962,7 @@ bool SimMachine::CloseFind(FindHandle find) {
 bool SimMachine::MakeDirectory(const std::string& path) {
   Impl& m = *m_impl;
   if (auto fault = m.Begin(Call::MakeDirectory, path)) return m.Fail(*fault);
+  if (m.TooLong(path)) return m.Fail(winerr::kFilenameTooLong);
   SimPath p;
   if (!m.Resolve(path, p)) return m.Fail(winerr::kPathNotFound);
   if (m.Lookup(p)) return m.Fail(winerr::kAlreadyExists);
@@ -921,6 +1021,16 @@ bool SimMachine::RemoveDir(const std::string& path) {
   FsNode* node = m.BeginOnEntry(Call::RemoveDir, path, path, p);
   if (!node) return false;
   if (!node->folder) return m.Fail(kNotADirectory);
+  if (const std::optional<SimPath>& link = m.Lookup(p, false)->link) {
+    // Wine works on the folder the link leads to: when that is empty it is
+    // removed and the link stays, leading nowhere; otherwise 145. (Windows
+    // removes the link itself.)
+    if (!node->children.empty()) return m.Fail(winerr::kDirNotEmpty);
+    FsNode* holder = m.ParentOf(*link);
+    if (!holder) return m.Fail(winerr::kAccessDenied);
+    holder->children.erase(Lower(link->parts.back()));
+    return m.Succeed();
+  }
   if (p.parts.empty()) return m.Fail(winerr::kAccessDenied);
   // The current folder is open in the process: removing it is a sharing
   // violation. A folder that holds it is not empty.

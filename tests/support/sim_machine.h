@@ -52,6 +52,20 @@ class SimMachine : public IWindowsServices {
   bool AddFolder(const std::string& path);  // creates missing parents
   bool AddFile(const std::string& path, const std::string& bytes = std::string(),
                std::uint32_t attributes = kAttrArchive, std::uint64_t writeTime = 0);
+  // Makes the ANSI file calls refuse path texts longer than 260 characters
+  // with 206, as Wine does (off by default).
+  void LimitPathLength(bool on);
+  // A folder link (reparse point, reported as 0x410) at `link` that leads to
+  // `target` (an absolute path, which need not exist); missing parents of
+  // the link are made. Calls through the link reach the target; deleting the
+  // link never deletes what it leads to.
+  bool AddFolderLink(const std::string& link, const std::string& target);
+  // A file in `folder` whose name is given in UTF-8. A name that the ANSI code
+  // page (1252 here: ASCII and Latin-1) cannot hold is reported by the search
+  // under its best-fit stand-in (fullwidth ASCII as ASCII, anything else as
+  // "?") with FindData::nameNotAnsi set, and no ANSI path reaches it.
+  bool AddFileNamedInUtf8(const std::string& folder, const std::string& utf8Name,
+                          const std::string& bytes = std::string());
   bool Exists(const std::string& path) const;
   bool IsFolder(const std::string& path) const;
   bool ReadFile(const std::string& path, std::string& bytes) const;

@@ -17,6 +17,7 @@ class SimTestMachine : public ITestMachine {
     m_scratchKey = "Software\\RemoveMLC-tests\\" + tag;
     m_machine->AddFolder(m_scratchFolder);
     m_machine->AddKey(kHkeyCurrentUser, m_scratchKey);
+    m_machine->LimitPathLength(true);  // as the real calls do
   }
 
   IWindowsServices& Services() override { return *m_machine; }
@@ -33,6 +34,13 @@ class SimTestMachine : public ITestMachine {
   bool MakeFolder(const std::string& path) override {
     if (m_machine->Exists(path) || !m_machine->IsFolder(Parent(path))) return false;
     return m_machine->AddFolder(path);
+  }
+  bool PutFileNamedInUtf8(const std::string& folder, const std::string& utf8Name,
+                          const std::string& bytes) override {
+    return m_machine->IsFolder(folder) && m_machine->AddFileNamedInUtf8(folder, utf8Name, bytes);
+  }
+  bool MakeFolderLink(const std::string& link, const std::string& target) override {
+    return m_machine->IsFolder(Parent(link)) && m_machine->AddFolderLink(link, target);
   }
   bool Exists(const std::string& path) override { return m_machine->Exists(path); }
   std::uint32_t Attributes(const std::string& path) override {

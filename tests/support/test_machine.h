@@ -35,6 +35,13 @@ class ITestMachine {
   // Keeps the file open with no sharing until ReleaseHeld() (or the end of the test).
   virtual bool HoldOpen(const std::string& path) = 0;
   virtual void ReleaseHeld() = 0;
+  // A file in `folder` whose name is given in UTF-8, so that it can be one
+  // the ANSI code page cannot hold (as files made from the Linux side are).
+  virtual bool PutFileNamedInUtf8(const std::string& folder, const std::string& utf8Name,
+                                  const std::string& bytes) = 0;
+  // A link at `link` (in the scratch folder) to the folder `target`. Under
+  // Wine this is a Unix symbolic link; false when none can be made.
+  virtual bool MakeFolderLink(const std::string& link, const std::string& target) = 0;
   // Original paths of everything in the Recycle Bin that came from under `folder`.
   virtual std::vector<std::string> RecycledFrom(const std::string& folder) = 0;
 

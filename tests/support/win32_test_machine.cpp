@@ -17,6 +17,7 @@
 #include "platform/win32_keys.h"
 #include "platform/win32_services.h"
 #include "tests/support/test_machine.h"
+#include "tests/support/wine_host.h"
 
 namespace {
 
@@ -72,6 +73,11 @@ void RemoveTree(const std::string& folder) {
   if (folder.empty()) return;  // "\*" would list the root of the current drive
   for (const WIN32_FIND_DATAA& entry : ListFolder(folder + "\\*")) {
     std::string path = folder + "\\" + entry.cFileName;
+    // A link goes by itself, never with what it leads to.
+    if (entry.dwFileAttributes & FILE_ATTRIBUTE_REPARSE_POINT) {
+      winehost::RemoveFolderLink(path);
+      continue;
+    }
     SetFileAttributesA(path.c_str(), FILE_ATTRIBUTE_NORMAL);
     if (entry.dwFileAttributes & FILE_ATTRIBUTE_DIRECTORY)
       RemoveTree(path);
@@ -80,20 +86,6 @@ void RemoveTree(const std::string& folder) {
   }
   SetFileAttributesA(folder.c_str(), FILE_ATTRIBUTE_NORMAL);
   RemoveDirectoryA(folder.c_str());
-}
-
-// Wine's Unix name of a Windows path ("/…/dosdevices/c:/…"); empty outside Wine.
-std::string UnixName(const std::string& windowsPath) {
-  using ToUnix = char*(CDECL*)(const WCHAR*);
-  auto toUnix = reinterpret_cast<ToUnix>(reinterpret_cast<void*>(
-      GetProcAddress(GetModuleHandleA("kernel32.dll"), "wine_get_unix_file_name")));
-  if (toUnix == nullptr) return std::string();
-  std::wstring wide(windowsPath.begin(), windowsPath.end());
-  char* unixName = toUnix(wide.c_str());
-  if (unixName == nullptr) return std::string();
-  std::string result = unixName;
-  HeapFree(GetProcessHeap(), 0, unixName);
-  return result;
 }
 
 // Deletes a registry key with all its subkeys; false when something stays.
@@ -137,6 +129,15 @@ std::string PercentDecode(const std::string& text) {
   return out;
 }
 
+std::wstring WideFrom(const std::string& text, UINT codePage) {
+  int length = MultiByteToWideChar(codePage, 0, text.c_str(), -1, nullptr, 0);
+  if (length <= 0) return std::wstring();
+  std::wstring wide(static_cast<std::size_t>(length), L'\0');
+  MultiByteToWideChar(codePage, 0, text.c_str(), -1, &wide[0], length);
+  wide.resize(static_cast<std::size_t>(length) - 1);
+  return wide;
+}
+
 // A UTF-8 text (as Wine writes Unix names) in the ANSI code page.
 std::string Utf8ToAnsi(const std::string& utf8) {
   int wideLength = MultiByteToWideChar(CP_UTF8, 0, utf8.c_str(), -1, nullptr, 0);
@@ -178,7 +179,7 @@ class Win32TestMachine : public ITestMachine {
   Win32TestMachine() {
     char current[MAX_PATH] = {};
     if (GetCurrentDirectoryA(MAX_PATH, current) != 0) m_startFolder = current;
-    m_driveCUnix = UnixName("C:\\");
+    m_driveCUnix = winehost::UnixName("C:\\");
     if (!m_driveCUnix.empty() && m_driveCUnix.back() != '/') m_driveCUnix += '/';
     for (const WIN32_FIND_DATAA& entry : ListFolder(std::string(kTrashInfo) + "\\*"))
       m_trashBefore.insert(entry.cFileName);
@@ -237,6 +238,23 @@ class Win32TestMachine : public ITestMachine {
 
   bool MakeFolder(const std::string& path) override {
     return InScratch(path) && CreateDirectoryA(path.c_str(), nullptr) != 0;
+  }
+
+  bool PutFileNamedInUtf8(const std::string& folder, const std::string& utf8Name,
+                          const std::string& bytes) override {
+    if (!IsWithin(folder, m_folder) || m_folder.empty()) return false;
+    std::wstring path = WideFrom(folder, CP_ACP) + L"\\" + WideFrom(utf8Name, CP_UTF8);
+    FileHandle file(CreateFileW(path.c_str(), GENERIC_WRITE, 0, nullptr, CREATE_NEW,
+                                FILE_ATTRIBUTE_NORMAL, nullptr));
+    DWORD written = 0;
+    return file.IsOpen() &&
+           WriteFile(file.Get(), bytes.data(), static_cast<DWORD>(bytes.size()), &written,
+                     nullptr) &&
+           written == bytes.size();
+  }
+
+  bool MakeFolderLink(const std::string& link, const std::string& target) override {
+    return InScratch(link) && winehost::MakeFolderLink(link, target);
   }
 
   bool Exists(const std::string& path) override {

@@ -1,0 +1,151 @@
+// Step 1 against what the student folder can hold besides plain files: names
+// the ANSI code page cannot spell, folder links (a loop, a system folder),
+// and paths whose rollback texts run past the ANSI length limit. Each run
+// loses no student file, leaves no partial backup and says what happened.
+#include <gtest/gtest.h>
+
+#include <algorithm>
+
+#include "tests/engine/scenario.h"
+
+using scenario::Bench;
+
+namespace {
+
+const char kCopyFailed[] =
+    "Unable to copy your student data.  Please copy manually, then try removing the installation "
+    "again.  Contact BLG at (555)555-0142 if you have any questions.";
+const std::string kBackup = scenario::kBackup;
+const std::string kStudents = std::string(scenario::kLocation) + "\\Students";
+
+// The run stopped at step 1 with the copy message, nothing of the product
+// touched and every student file where it was.
+void ExpectAbandonedIntact(const Bench& b, const scenario::Installation& inst) {
+  ASSERT_FALSE(b.ui.Boxes().empty());
+  EXPECT_EQ(b.ui.Boxes().back().text, kCopyFailed);
+  EXPECT_TRUE(b.machine->Recycled().empty());
+  EXPECT_TRUE(b.state.m_failures.empty());
+  for (const auto& file : inst.studentFiles) {
+    std::string bytes;
+    EXPECT_TRUE(b.machine->ReadFile(file.first, bytes) && bytes == file.second) << file.first;
+  }
+}
+
+// True when some call named a path below `folder` (its text contains it).
+bool AnyCallBelow(const Bench& b, const std::string& folder) {
+  const std::vector<SimMachine::CallRecord>& calls = b.machine->Calls();
+  return std::any_of(calls.begin(), calls.end(), [&](const SimMachine::CallRecord& call) {
+    return call.subject.find(folder + "\\") != std::string::npos;
+  });
+}
+
+}  // namespace
+
+// "a.txt" and a fullwidth "ａ.txt" both come back from the ANSI search as
+// "a.txt": the second is not an earlier copy, and the backup is incomplete.
+TEST(BackupCompleteness, ANameTheCodePageCannotHoldFailsTheCopy) {
+  for (const char* name : {u8"\uFF41.txt", u8"\u65E5\u672C.txt"}) {
+    SCOPED_TRACE(name);
+    Bench b;
+    scenario::Installation inst = scenario::SeedInstallation(b);
+    b.machine->AddFile(kStudents + "\\a.txt", "plain a");
+    inst.studentFiles[kStudents + "\\a.txt"] = "plain a";
+    ASSERT_TRUE(b.machine->AddFileNamedInUtf8(kStudents, name, "twin"));
+    EXPECT_EQ(b.engine.Run(scenario::kLocation), RunOutcome::Finished);
+    ExpectAbandonedIntact(b, inst);
+    EXPECT_FALSE(b.machine->Exists(kBackup));
+    const std::vector<std::string> left = b.machine->ListTree(kStudents);
+    EXPECT_NE(std::find(left.begin(), left.end(), kStudents + "\\" + name), left.end());
+  }
+}
+
+// A link to a system folder and a link back up to the student folder: the
+// copy never enters either, fails as incomplete, and rolls back.
+TEST(BackupCompleteness, LinkedFoldersAreNeverEntered) {
+  const char* const targets[] = {"C:\\windows\\system32", scenario::kLocation};
+  for (const char* target : targets) {
+    SCOPED_TRACE(target);
+    Bench b;
+    scenario::Installation inst = scenario::SeedInstallation(b);
+    b.machine->AddFile("C:\\windows\\system32\\kernel32.dll", "system");
+    ASSERT_TRUE(b.machine->AddFolderLink(kStudents + "\\linked", target));
+    EXPECT_EQ(b.engine.Run(scenario::kLocation), RunOutcome::Finished);
+    ExpectAbandonedIntact(b, inst);
+    EXPECT_FALSE(AnyCallBelow(b, kStudents + "\\linked"));
+    EXPECT_FALSE(b.machine->Exists(kBackup));
+    EXPECT_TRUE(b.machine->Exists("C:\\windows\\system32\\kernel32.dll"));
+  }
+}
+
+// An earlier backup keeps exactly what it held: what this run added goes,
+// and its earlier files are not deleted.
+TEST(BackupCompleteness, AnEarlierBackupGetsBackExactlyWhatItHeld) {
+  Bench b;
+  scenario::Installation inst = scenario::SeedInstallation(b);
+  b.machine->AddFile(kBackup + "\\roster.txt", "last year's roster");
+  b.machine->AddFile(kBackup + "\\class1\\old.dat", "earlier");
+  const std::vector<std::string> before = b.machine->ListTree(kBackup);
+  ASSERT_TRUE(b.machine->AddFolderLink(kStudents + "\\zz-linked", "C:\\windows"));
+  EXPECT_EQ(b.engine.Run(scenario::kLocation), RunOutcome::Finished);
+  ExpectAbandonedIntact(b, inst);
+  EXPECT_EQ(b.machine->ListTree(kBackup), before);
+  std::string bytes;
+  EXPECT_TRUE(b.machine->ReadFile(kBackup + "\\roster.txt", bytes) && bytes == "last year's roster");
+}
+
+// Once a subfolder is gone the rollback's texts carry doubled separators, one
+// more per level; six of them make the text of a 255-character file path 261
+// characters long, past the limit of 260. The calls get the single-separator form and succeed.
+TEST(BackupCompleteness, TheRollbackReachesPathsThatDoubledSeparatorsMakeTooLong) {
+  Bench b;
+  b.machine->LimitPathLength(true);
+  scenario::Installation inst = scenario::SeedInstallation(b);
+  std::string source = kStudents, copy = kBackup;
+  for (int level = 0; level < 6; ++level) {
+    b.machine->AddFile(source + "\\a-side\\x.txt", "side");  // handled first at each level
+    inst.studentFiles[source + "\\a-side\\x.txt"] = "side";
+    const std::string name(30, static_cast<char>('b' + level));
+    source += "\\" + name;
+    copy += "\\" + name;
+  }
+  const std::string deepName(254 - copy.size(), 'n');  // 255 with its separator
+  ASSERT_TRUE(b.machine->AddFile(source + "\\" + deepName, "deep"));
+  inst.studentFiles[source + "\\" + deepName] = "deep";
+  ASSERT_EQ((copy + "\\" + deepName).size(), 255u);
+  b.machine->HoldOpen(kStudents + "\\roster.txt");  // enumerated last: the rest is copied first
+  EXPECT_EQ(b.engine.Run(scenario::kLocation), RunOutcome::Finished);
+  ExpectAbandonedIntact(b, inst);
+  EXPECT_EQ(b.ui.Boxes().size(), 2u);  // the patience prompt and the copy message: no rollback error
+  EXPECT_FALSE(b.machine->Exists(kBackup));
+}
+
+// A backup path that the ANSI calls could not name again (Wine still copies
+// to it) makes the backup incomplete instead.
+TEST(BackupCompleteness, ACopyTargetBeyondThePathLimitFailsTheCopy) {
+  Bench b;
+  b.machine->LimitPathLength(true);
+  scenario::Installation inst = scenario::SeedInstallation(b);
+  const std::string name(261 - kBackup.size(), 'n');  // 262 characters in the backup
+  ASSERT_TRUE(b.machine->AddFile(kStudents + "\\" + name, "long"));
+  inst.studentFiles[kStudents + "\\" + name] = "long";
+  EXPECT_EQ(b.engine.Run(scenario::kLocation), RunOutcome::Finished);
+  ExpectAbandonedIntact(b, inst);
+  EXPECT_FALSE(b.machine->Exists(kBackup));
+}
+
+// The rollback neither enters nor removes a link it meets (removing one
+// deletes the empty folder it leads to under Wine): it stops and says so.
+TEST(BackupCompleteness, DeleteFolderTreeNeverTouchesALink) {
+  Bench b;
+  b.machine->AddFolder("C:\\empty");
+  b.machine->AddFile(kBackup + "\\copy.txt");
+  ASSERT_TRUE(b.machine->AddFolderLink(kBackup + "\\to-empty", "C:\\empty"));
+  std::string parent = scenario::kUserDesktop;
+  EXPECT_FALSE(b.engine.DeleteFolderTree(parent, "Marlo Coach Saved Student Data"));
+  ASSERT_EQ(b.ui.Boxes().size(), 1u);
+  EXPECT_EQ(b.ui.Boxes()[0].text, "Could not delete directory: " + kBackup + "\\to-empty");
+  EXPECT_EQ(b.ui.Boxes()[0].caption, std::optional<std::string>("Error"));
+  EXPECT_TRUE(b.machine->IsFolder("C:\\empty"));
+  EXPECT_TRUE(b.machine->IsFolder(kBackup + "\\to-empty"));
+  EXPECT_FALSE(b.machine->Exists(kBackup + "\\copy.txt"));
+}
