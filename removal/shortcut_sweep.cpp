@@ -17,7 +17,8 @@ void UninstallEngine::SweepShortcuts(const std::string& desktop, const std::stri
   if (!desktop.empty()) {
     DeleteListedShortcuts(desktop);
     if (perUser)
-      DeleteListedShortcuts(DerivePerUserFolder(desktop, m_state.m_userName, texts::kDesktopPart));
+      DeleteListedShortcuts(
+          DerivePerUserFolder(desktop, m_state.m_userName, texts::kDesktopPart, CodePage()));
   }
 
   m_ui.SetTitleLine(texts::kStep6);
@@ -30,7 +31,7 @@ void UninstallEngine::SweepShortcuts(const std::string& desktop, const std::stri
   m_ui.SetDetailLine("");
   if (perUser && !startMenu.empty()) {
     const std::string derived =
-        DerivePerUserFolder(startMenu, m_state.m_userName, texts::kStartMenuPart);
+        DerivePerUserFolder(startMenu, m_state.m_userName, texts::kStartMenuPart, CodePage());
     DeleteListedShortcuts(derived);
     DeleteProgramFolder(derived);
     m_ui.SetDetailLine("");

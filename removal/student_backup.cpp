@@ -19,7 +19,7 @@ bool UninstallEngine::BackUpStudentData(const std::string& userDesktop) {
     const bool created = m_services.MakeDirectory(backup);
     const bool usable = created || m_services.LastError() == winerr::kAlreadyExists;
     const std::string source =
-        WithoutTrailingBackslashes(m_state.m_location) + "\\" + texts::kStudentsName;
+        WithoutTrailingBackslashes(m_state.m_location, CodePage()) + "\\" + texts::kStudentsName;
     if (usable && CopyFolderTree(source, backup)) return true;
     // A backup folder that was on the desktop before this run keeps what it held.
     if (created) {
