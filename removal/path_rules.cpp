@@ -114,6 +114,8 @@ std::string StudentsFolderFor(const std::string& location, const AnsiCodePage& c
   std::size_t first = 0;
   while (first < location.size() && location[first] != '\\')
     first += codePage.CharLength(location, first);
+  // A location without a backslash has no front part.
+  if (first == location.size()) first = 0;
   return location.substr(0, first) + "\\MLC Students";
 }
 

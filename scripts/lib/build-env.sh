@@ -19,7 +19,7 @@ rmlc_log() { printf '\n== %s\n' "$*"; }
 
 rmlc_install_missing() {
   local packages=(cmake make g++ googletest libgtest-dev g++-mingw-w64-i686
-                  wine wine32:i386 xvfb imagemagick clang)
+                  wine wine32:i386 xvfb imagemagick clang locales)
   local missing=() package
   if ! dpkg --print-foreign-architectures | grep -qx i386; then
     rmlc_log "adding the i386 architecture"

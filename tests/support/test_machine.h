@@ -35,6 +35,12 @@ class ITestMachine {
   // Keeps the file open with no sharing until ReleaseHeld() (or the end of the test).
   virtual bool HoldOpen(const std::string& path) = 0;
   virtual void ReleaseHeld() = 0;
+  // The path spelt with 8.3 names, as GetShortPathNameA gives it; empty when
+  // it fails.
+  virtual std::string ShortPath(const std::string& path) = 0;
+  // True when the services work in ANSI code page `id`: the simulation
+  // switches to it, the real machine only tells whether it was started in it.
+  virtual bool UseCodePage(std::uint32_t id) = 0;
   // Original paths of everything in the Recycle Bin that came from under `folder`.
   virtual std::vector<std::string> RecycledFrom(const std::string& folder) = 0;
 
