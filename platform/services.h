@@ -47,7 +47,6 @@ constexpr std::uint32_t kAttrSystem = 0x4;
 constexpr std::uint32_t kAttrDirectory = 0x10;
 constexpr std::uint32_t kAttrArchive = 0x20;
 constexpr std::uint32_t kAttrNormal = 0x80;
-constexpr std::uint32_t kAttrReparsePoint = 0x400;  // a junction or symbolic link
 
 // GetDriveTypeA results the program tells apart.
 constexpr unsigned kDriveNoRootDir = 1;  // DRIVE_NO_ROOT_DIR: no such drive
