@@ -7,7 +7,7 @@ namespace {
 const char* const kKindNames[] = {
     "registry",   "SetCurrentDir", "FindFirst", "FindNext",  "CloseFind",
     "MakeDirectory", "CopyOneFile", "RemoveFile", "RemoveDir", "ClearFileAttributes",
-    "LastError",  "shell",         "system",
+    "LastError",  "path identity", "shell",     "system",
 };
 static_assert(sizeof kKindNames / sizeof kKindNames[0] == CountingServices::kKindCount,
               "one name per kind");
@@ -86,6 +86,21 @@ bool CountingServices::ClearFileAttributes(const std::string& path) {
 long CountingServices::LastError() {
   ++m_tallies[kLastError].calls;
   return m_lastError;
+}
+bool CountingServices::FullPathName(const std::string& path, std::string& full) {
+  return Timed(kPathIdentity, [&] { return m_inner.FullPathName(path, full); });
+}
+bool CountingServices::LongPathName(const std::string& path, std::string& longPath) {
+  return Timed(kPathIdentity, [&] { return m_inner.LongPathName(path, longPath); });
+}
+bool CountingServices::IdentityOf(const std::string& path, FileIdentity& out) {
+  return Timed(kPathIdentity, [&] { return m_inner.IdentityOf(path, out); });
+}
+unsigned CountingServices::DriveType(const std::string& rootPath) {
+  return Timed(kPathIdentity, [&] { return m_inner.DriveType(rootPath); });
+}
+AnsiCodePage CountingServices::CodePage() {
+  return Timed(kSystem, [&] { return m_inner.CodePage(); });
 }
 bool CountingServices::SpecialFolderPath(int csidlFolder, std::string& path) {
   return Timed(kShell, [&] { return m_inner.SpecialFolderPath(csidlFolder, path); });

@@ -13,7 +13,7 @@ class CountingServices : public IWindowsServices {
  public:
   enum Kind {
     kRegistry, kSetCurrentDir, kFindFirst, kFindNext, kCloseFind, kMakeDirectory,
-    kCopyOneFile, kRemoveFile, kRemoveDir, kClearFileAttributes, kLastError, kShell,
+    kCopyOneFile, kRemoveFile, kRemoveDir, kClearFileAttributes, kLastError, kPathIdentity, kShell,
     kSystem, kKindCount
   };
   struct Tally {
@@ -51,6 +51,11 @@ class CountingServices : public IWindowsServices {
   bool RemoveDir(const std::string& path) override;
   bool ClearFileAttributes(const std::string& path) override;
   long LastError() override;
+  bool FullPathName(const std::string& path, std::string& full) override;
+  bool LongPathName(const std::string& path, std::string& longPath) override;
+  bool IdentityOf(const std::string& path, FileIdentity& out) override;
+  unsigned DriveType(const std::string& rootPath) override;
+  AnsiCodePage CodePage() override;
   bool SpecialFolderPath(int csidlFolder, std::string& path) override;
   bool ProfilesDirectory(std::string& path) override;
   int ShellFileOperation(WindowHandle owner, unsigned operation, const char* fromList,

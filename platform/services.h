@@ -8,6 +8,8 @@
 // location logic compile and run on any host against the simulated machine.
 #pragma once
 
+#include <bitset>
+#include <cstddef>
 #include <cstdint>
 #include <string>
 
@@ -48,6 +50,10 @@ constexpr std::uint32_t kAttrNormal = 0x80;
 // A link (junction, symbolic link; a Unix symbolic link under Wine): a
 // folder entry with this bit leads somewhere else.
 constexpr std::uint32_t kAttrReparsePoint = 0x400;
+
+// GetDriveTypeA results the program tells apart.
+constexpr unsigned kDriveNoRootDir = 1;  // DRIVE_NO_ROOT_DIR: no such drive
+constexpr unsigned kDriveFixed = 3;      // DRIVE_FIXED: the only kind with a Recycle Bin
 
 // Shell special folders (CSIDL values).
 namespace csidl {
@@ -102,6 +108,43 @@ struct OsVersion {
   std::uint32_t platformId = 0;
 };
 
+// Where a file or folder lives, as GetFileInformationByHandle tells it: two
+// paths name the same object exactly when their identities are equal.
+struct FileIdentity {
+  std::uint32_t volumeSerial = 0;
+  std::uint64_t fileIndex = 0;
+  bool operator==(const FileIdentity& other) const {
+    return volumeSerial == other.volumeSerial && fileIndex == other.fileIndex;
+  }
+  bool operator<(const FileIdentity& other) const {
+    return volumeSerial != other.volumeSerial ? volumeSerial < other.volumeSerial
+                                              : fileIndex < other.fileIndex;
+  }
+};
+
+// The ANSI code page: its number and its lead bytes. In a double-byte code
+// page (932, 936, 949, 950) a lead byte and the byte after it are one
+// character, and that second byte may be 0x5C, the backslash, so path texts
+// are walked character by character, never byte by byte.
+struct AnsiCodePage {
+  std::uint32_t id = 1252;
+  std::bitset<256> leadBytes;  // none in a single-byte code page
+
+  bool IsLeadByte(char c) const { return leadBytes.test(static_cast<unsigned char>(c)); }
+  // Bytes in the character that starts at `pos` (as CharNextA steps): two for
+  // a lead byte followed by another byte, else one.
+  std::size_t CharLength(const std::string& text, std::size_t pos) const {
+    return IsLeadByte(text[pos]) && pos + 1 < text.size() && text[pos + 1] != '\0' ? 2 : 1;
+  }
+  // Where the last character of `text` starts (as CharPrevA from the end
+  // finds it); text.size() for an empty text.
+  std::size_t LastCharStart(const std::string& text) const {
+    std::size_t last = text.size();
+    for (std::size_t pos = 0; pos < text.size(); pos += CharLength(text, pos)) last = pos;
+    return last;
+  }
+};
+
 class IWindowsServices {
  public:
   virtual ~IWindowsServices() = default;
@@ -143,11 +186,28 @@ class IWindowsServices {
   virtual bool ClearFileAttributes(const std::string& path) = 0;
   virtual long LastError() = 0;  // GetLastError
 
+  // --- Path identity, drives and the code page ---
+  // GetFullPathNameA into a 260-byte buffer; `full` is empty when it fails.
+  virtual bool FullPathName(const std::string& path, std::string& full) = 0;
+  // GetLongPathNameA into a 260-byte buffer: short (8.3) names replaced by
+  // the long ones. Fails when the path does not exist.
+  virtual bool LongPathName(const std::string& path, std::string& longPath) = 0;
+  // CreateFileA(path, no access, full sharing, OPEN_EXISTING,
+  // FILE_FLAG_BACKUP_SEMANTICS) so that a folder opens too, then
+  // GetFileInformationByHandle and CloseHandle. `out` is zeroed on failure.
+  virtual bool IdentityOf(const std::string& path, FileIdentity& out) = 0;
+  // GetDriveTypeA(rootPath), rootPath like "C:\" or "\\server\share\".
+  virtual unsigned DriveType(const std::string& rootPath) = 0;
+  // GetACP, and IsDBCSLeadByteEx for every byte value in that code page.
+  virtual AnsiCodePage CodePage() = 0;
+
   // --- Shell ---
   // SHGetSpecialFolderPathA(no owner, 260-byte buffer, folder, no creation).
   // `path` is emptied first and stays empty when the call fails.
   virtual bool SpecialFolderPath(int csidlFolder, std::string& path) = 0;
-  // GetProfilesDirectoryA: the folder that holds the user profiles.
+  // GetProfilesDirectoryA: the folder that holds the user profiles. Found at
+  // run time in userenv.dll, which systems before major version 5 lack:
+  // there the call fails.
   virtual bool ProfilesDirectory(std::string& path) = 0;
   // SHFileOperationA with wFunc `operation`, pFrom `fromList` (a list of
   // NUL-terminated paths ended by a second NUL), no pTo, fFlags `flags`.

@@ -4,7 +4,6 @@
 
 #include <windows.h>
 #include <shlobj.h>
-#include <userenv.h>
 
 #include <new>
 #include <vector>
@@ -195,6 +194,51 @@ bool Win32Services::ClearFileAttributes(const std::string& path) {
 
 long Win32Services::LastError() { return static_cast<long>(GetLastError()); }
 
+bool Win32Services::FullPathName(const std::string& path, std::string& full) {
+  char buffer[MAX_PATH] = {};
+  DWORD length = GetFullPathNameA(path.c_str(), sizeof buffer, buffer, nullptr);
+  // A length of the buffer or more is the size the full path would need.
+  bool ok = length != 0 && length < sizeof buffer;
+  full = ok ? TextIn(buffer, sizeof buffer) : std::string();
+  return ok;
+}
+
+bool Win32Services::LongPathName(const std::string& path, std::string& longPath) {
+  char buffer[MAX_PATH] = {};
+  DWORD length = GetLongPathNameA(path.c_str(), buffer, sizeof buffer);
+  bool ok = length != 0 && length < sizeof buffer;
+  longPath = ok ? TextIn(buffer, sizeof buffer) : std::string();
+  return ok;
+}
+
+bool Win32Services::IdentityOf(const std::string& path, FileIdentity& out) {
+  out = FileIdentity();
+  HANDLE file = CreateFileA(path.c_str(), 0, FILE_SHARE_READ | FILE_SHARE_WRITE | FILE_SHARE_DELETE,
+                            nullptr, OPEN_EXISTING, FILE_FLAG_BACKUP_SEMANTICS, nullptr);
+  if (file == INVALID_HANDLE_VALUE) return false;
+  BY_HANDLE_FILE_INFORMATION info{};
+  BOOL ok = GetFileInformationByHandle(file, &info);
+  DWORD error = GetLastError();
+  CloseHandle(file);
+  SetLastError(error);  // the caller sees why the query failed, not the close
+  if (!ok) return false;
+  out.volumeSerial = info.dwVolumeSerialNumber;
+  out.fileIndex = (static_cast<std::uint64_t>(info.nFileIndexHigh) << 32) | info.nFileIndexLow;
+  return true;
+}
+
+unsigned Win32Services::DriveType(const std::string& rootPath) {
+  return GetDriveTypeA(rootPath.c_str());
+}
+
+AnsiCodePage Win32Services::CodePage() {
+  AnsiCodePage page;
+  page.id = GetACP();
+  for (unsigned byte = 0x80; byte < 0x100; ++byte)
+    if (IsDBCSLeadByteEx(page.id, static_cast<BYTE>(byte))) page.leadBytes.set(byte);
+  return page;
+}
+
 bool Win32Services::SpecialFolderPath(int csidlFolder, std::string& path) {
   char buffer[MAX_PATH] = {};
   path.clear();
@@ -204,12 +248,22 @@ bool Win32Services::SpecialFolderPath(int csidlFolder, std::string& path) {
 }
 
 bool Win32Services::ProfilesDirectory(std::string& path) {
+  // Looked up at run time: a static import would keep the program from
+  // starting on systems whose userenv.dll lacks the function, or that have none.
+  using ProfilesDirectoryCall = BOOL(WINAPI*)(LPSTR, LPDWORD);
+  path.clear();
+  HMODULE userenv = LoadLibraryA("userenv.dll");
+  if (!userenv) return false;
+  auto call = reinterpret_cast<ProfilesDirectoryCall>(
+      reinterpret_cast<void*>(GetProcAddress(userenv, "GetProfilesDirectoryA")));
   char buffer[MAX_PATH] = {};
   DWORD size = sizeof buffer;
-  path.clear();
-  if (!GetProfilesDirectoryA(buffer, &size)) return false;
-  path = TextIn(buffer, sizeof buffer);
-  return true;
+  BOOL ok = call ? call(buffer, &size) : FALSE;
+  DWORD error = call ? GetLastError() : ERROR_PROC_NOT_FOUND;
+  FreeLibrary(userenv);
+  SetLastError(error);
+  if (ok) path = TextIn(buffer, sizeof buffer);
+  return ok != 0;
 }
 
 int Win32Services::ShellFileOperation(WindowHandle owner, unsigned operation,

@@ -28,6 +28,12 @@ class Win32Services : public IWindowsServices {
   bool ClearFileAttributes(const std::string& path) override;
   long LastError() override;
 
+  bool FullPathName(const std::string& path, std::string& full) override;
+  bool LongPathName(const std::string& path, std::string& longPath) override;
+  bool IdentityOf(const std::string& path, FileIdentity& out) override;
+  unsigned DriveType(const std::string& rootPath) override;
+  AnsiCodePage CodePage() override;
+
   bool SpecialFolderPath(int csidlFolder, std::string& path) override;
   bool ProfilesDirectory(std::string& path) override;
   int ShellFileOperation(WindowHandle owner, unsigned operation, const char* fromList,

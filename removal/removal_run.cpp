@@ -1,5 +1,7 @@
 // The remove button: confirmations, the seven steps in their order, the
 // deletion of the product's folders and the final report.
+#include <set>
+
 #include "platform/handles.h"
 #include "removal/engine_texts.h"
 #include "removal/error_codes.h"
@@ -66,11 +68,11 @@ RunOutcome UninstallEngine::RunOnce(const std::string& typedLocation) {
   }
 
   m_ui.SetTitleLine(texts::kStep2);
-  DeleteProductFolder(StudentsFolderFor(m_state.m_location));
+  DeleteProductFolder(StudentsFolderFor(m_state.m_location, CodePage()));
   m_ui.SetTitleLine(texts::kStep3);
   DeleteProductFolder(texts::kInstallerCache);
   m_ui.SetTitleLine(texts::kStep4);
-  DeleteProductFolder(FolderPathOf(m_state.m_location));
+  DeleteProductFolder(FolderPathOf(m_state.m_location, CodePage()));
 
   SweepShortcuts(folders.commonDesktop, folders.commonStartMenu);
   SweepShortcuts(folders.userDesktop, folders.userStartMenu);
@@ -84,7 +86,8 @@ RunOutcome UninstallEngine::RunOnce(const std::string& typedLocation) {
 }
 
 bool UninstallEngine::ConfirmInstallFolder(const std::string& folder) {
-  if (FindFile(m_services, WithoutTrailingBackslashes(folder) + texts::kExeName)) return true;
+  if (FindFile(m_services, WithoutTrailingBackslashes(folder, CodePage()) + texts::kExeName))
+    return true;
   return m_ui.ShowMessage(texts::kConfirmLocation, texts::kConfirmCaption, BoxStyle::YesNo) ==
          BoxAnswer::Yes;
 }
@@ -96,13 +99,13 @@ bool UninstallEngine::ShellDeleteFolder(WindowHandle owner, const std::string& p
   // path names another folder. A deletion the shell reports as done counts
   // only if the folder is really gone.
   bool deleted = false;
-  if (!IsProtectedFolder(path, m_protectedFolders) && BuildSourceList(path, sourceList)) {
+  if (MayRecycle(path) && BuildSourceList(path, sourceList)) {
     // The backup leaves the current directory inside the student data; a
     // folder in use is not recycled whole, so step out of it first.
-    std::string parent = ParentFolderOf(path);
+    std::string parent = ParentFolderOf(path, CodePage());
     if (!parent.empty()) m_services.SetCurrentDir(parent);
     deleted = m_services.ShellFileOperation(owner, kFoDelete, sourceList, kRecycleFlags) == 0 &&
-              !MayExist(WithoutTrailingBackslashes(path));
+              !MayExist(WithoutTrailingBackslashes(path, CodePage()));
   }
   if (!deleted)
     m_ui.ShowMessage(texts::kCouldNotDelete + path, texts::kErrorCaption, BoxStyle::Ok);
@@ -123,6 +126,51 @@ UninstallEngine::ShellFolders UninstallEngine::ReadShellFolders() {
   return folders;
 }
 
+const AnsiCodePage& UninstallEngine::CodePage() {
+  if (!m_codePageLoaded) m_codePage = m_services.CodePage();
+  m_codePageLoaded = true;
+  return m_codePage;
+}
+
+std::string UninstallEngine::ResolvedPath(const std::string& path) {
+  std::string full;
+  if (!m_services.FullPathName(path, full)) return std::string();
+  std::string longPath;
+  return m_services.LongPathName(full, longPath) ? longPath : full;
+}
+
+void UninstallEngine::AddProtectedIdentities(const std::string& folder,
+                                             std::set<std::string>& seen) {
+  // The folder and every folder that holds it, up to its drive's root.
+  for (std::string path = folder; !path.empty(); path = ParentFolderOf(path, CodePage())) {
+    if (!seen.insert(ComparablePath(path, CodePage())).second) return;
+    FileIdentity identity;
+    if (m_services.IdentityOf(path, identity)) m_protectedIdentities.insert(identity);
+    if (IsRootPath(path, CodePage())) return;
+  }
+}
+
+bool UninstallEngine::IsGuarded(const std::string& target) {
+  if (IsProtectedFolder(target, m_protectedFolders, CodePage())) return true;
+  // Other spellings of a protected folder: its short name, "a\..\b", and any
+  // path that reaches the same object. A path the system cannot make whole
+  // cannot be told apart from a protected folder.
+  std::string resolved = ResolvedPath(target);
+  if (resolved.empty() || IsProtectedFolder(resolved, m_protectedFolders, CodePage())) return true;
+  FileIdentity identity;
+  return m_services.IdentityOf(target, identity) && m_protectedIdentities.count(identity) != 0;
+}
+
+bool UninstallEngine::MayRecycle(const std::string& path) {
+  if (!m_protectedLoaded) LoadProtectedFolders(ReadShellFolders());
+  if (IsGuarded(path)) return false;
+  // The undo flag recycles only on a fixed drive; anywhere else the shell
+  // deletes for good, and what it deletes there was never backed up.
+  std::string full;
+  if (!m_services.FullPathName(path, full) || full.size() < 2 || full[1] != ':') return false;
+  return m_services.DriveType(full.substr(0, 2) + "\\") == kDriveFixed;
+}
+
 void UninstallEngine::LoadProtectedFolders(const ShellFolders& folders) {
   m_protectedFolders = {folders.commonDesktop, folders.userDesktop, folders.commonStartMenu,
                         folders.userStartMenu};
@@ -134,13 +182,24 @@ void UninstallEngine::LoadProtectedFolders(const ShellFolders& folders) {
   m_services.ProfilesDirectory(buffer);
   m_protectedFolders.push_back(buffer);
   AddUserProfiles(m_services, buffer, m_protectedFolders);
+  // Each folder also as the system resolves it, and by identity.
+  m_protectedIdentities.clear();
+  std::set<std::string> seen;
+  const std::size_t given = m_protectedFolders.size();
+  for (std::size_t i = 0; i < given; ++i) {
+    if (m_protectedFolders[i].empty()) continue;
+    std::string resolved = ResolvedPath(m_protectedFolders[i]);
+    if (resolved.empty()) continue;
+    m_protectedFolders.push_back(resolved);
+    AddProtectedIdentities(resolved, seen);
+  }
   m_protectedLoaded = true;
 }
 
 void UninstallEngine::DeleteProductFolder(const std::string& folder) {
   // A protected target goes to the deletion too, which refuses and reports it.
   if (!folder.empty() &&
-      (IsProtectedFolder(folder, m_protectedFolders) || MayExist(folder)) &&
+      (IsProtectedFolder(folder, m_protectedFolders, CodePage()) || MayExist(folder)) &&
       !ShellDeleteFolder(m_ui.MainWindow(), folder)) {
     m_state.m_failures.push_back(texts::kFolderLine + folder);
   }
@@ -158,10 +217,14 @@ void UninstallEngine::ShowFinalReport() {
 }
 
 bool UninstallEngine::IsAbsenceError(long error) {
+  // Only answers that the folder is not there. A drive that is not ready
+  // (21), a network path or share that cannot be reached (53, 67), a drive
+  // letter that is not mapped now (15) and every other failure cannot tell:
+  // the folder may well exist. A malformed name (123, 161) names nothing that
+  // could exist.
   static constexpr long kAbsent[] = {
       winerr::kFileNotFound, winerr::kPathNotFound, winerr::kNoMoreFiles,
-      winerr::kNotReady,     winerr::kInvalidDrive, winerr::kBadNetPath,
-      winerr::kBadNetName,   winerr::kInvalidName,  winerr::kBadPathName,
+      winerr::kInvalidName,  winerr::kBadPathName,
   };
   for (long absent : kAbsent)
     if (error == absent) return true;

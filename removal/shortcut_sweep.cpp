@@ -32,7 +32,7 @@ void UninstallEngine::SweepShortcuts(const std::string& desktop, const std::stri
   if (!desktop.empty()) {
     DeleteListedShortcuts(desktop);
     const std::string derived =
-        perUser ? DerivePerUserFolder(desktop, m_state.m_userName, texts::kDesktopPart)
+        perUser ? DerivePerUserFolder(desktop, m_state.m_userName, texts::kDesktopPart, CodePage())
                 : std::string();
     if (!derived.empty()) DeleteListedShortcuts(derived);
   }
@@ -47,7 +47,7 @@ void UninstallEngine::SweepShortcuts(const std::string& desktop, const std::stri
   m_ui.SetDetailLine("");
   const std::string derived =
       perUser && !startMenu.empty()
-          ? DerivePerUserFolder(startMenu, m_state.m_userName, texts::kStartMenuPart)
+          ? DerivePerUserFolder(startMenu, m_state.m_userName, texts::kStartMenuPart, CodePage())
           : std::string();
   if (!derived.empty()) {
     DeleteListedShortcuts(derived);

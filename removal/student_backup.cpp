@@ -32,7 +32,7 @@ bool UninstallEngine::BackUpStudentData(const std::string& userDesktop) {
     const bool created = m_services.MakeDirectory(backup);
     const bool usable = created || m_services.LastError() == winerr::kAlreadyExists;
     const std::string source =
-        WithoutTrailingBackslashes(m_state.m_location) + "\\" + texts::kStudentsName;
+        WithoutTrailingBackslashes(m_state.m_location, CodePage()) + "\\" + texts::kStudentsName;
     m_copyMade.clear();
     m_copyMadeKeys.clear();
     if (created) RecordMade(backup, true);

@@ -75,6 +75,17 @@ class UninstallEngine {
   // The run's pieces (removal_run.cpp).
   ShellFolders ReadShellFolders();
   void LoadProtectedFolders(const ShellFolders& folders);
+  // The machine's ANSI code page, asked for once.
+  const AnsiCodePage& CodePage();
+  // The full long path the system makes of `path`; the full path when the
+  // path does not exist; empty when not even that can be made.
+  std::string ResolvedPath(const std::string& path);
+  // Records the identities of `folder` and of every folder that holds it.
+  void AddProtectedIdentities(const std::string& folder, std::set<std::string>& seen);
+  // True when deleting `target` could delete a protected folder, however spelt.
+  bool IsGuarded(const std::string& target);
+  // True when the shell may recycle `path`: not guarded, and on a fixed drive.
+  bool MayRecycle(const std::string& path);
   void DeleteProductFolder(const std::string& folder);
   void ShowFinalReport();
   // An existence test that answers "yes" when it cannot tell.
@@ -118,9 +129,14 @@ class UninstallEngine {
   // them, true for a folder), and the same paths in comparable form.
   std::vector<std::pair<std::string, bool>> m_copyMade;
   std::set<std::string> m_copyMadeKeys;
-  // Folders no deletion may touch, read once per run.
+  // Folders no deletion may touch, read once per run: as the system names
+  // them and as it resolves them, and the identities of those folders and of
+  // every folder that holds one.
   std::vector<std::string> m_protectedFolders;
+  std::set<FileIdentity> m_protectedIdentities;
   bool m_protectedLoaded = false;
   // True while a run or a browse is in progress.
   bool m_busy = false;
+  AnsiCodePage m_codePage;
+  bool m_codePageLoaded = false;
 };

@@ -652,6 +652,73 @@ void AddProtectedCases(std::vector<Case>& cases) {
   }
 }
 
+// Other spellings of protected folders: their 8.3 names. Each is refused
+// like the folder itself. (Device paths are in the engine's own tests: their
+// students folder, "\MLC Students", is one this check cannot compare.)
+void AddProtectedSpellingCases(std::vector<Case>& cases) {
+  const char* const spellings[][2] = {
+      {"C:\\PROGRA~1", "ShortProgramFiles"},
+      {"C:\\PROGRA~1\\COMMON~1", "ShortCommonFiles"},
+  };
+  for (const auto& spelling : spellings) {
+    Case c;
+    c.name = std::string("ProtectedSpelling_") + spelling[1];
+    c.location = spelling[0];
+    c.sweep = false;
+    c.expect = [](const Bench& b, const Installation& inst) {
+      EXPECT_TRUE(ReportsFolder(b, inst.location));
+      EXPECT_TRUE(b.ui.AnyBoxContains("Could not delete: " + inst.location));
+      EXPECT_TRUE(b.machine->Exists("C:\\Program Files\\Common Files"));
+      EXPECT_TRUE(b.machine->Exists("C:\\windows\\system32"));
+    };
+    cases.push_back(c);
+  }
+}
+
+// The product's folders on D: are no longer the run's to remove.
+void KeepOnDriveD(Installation& inst) {
+  auto& f = inst.productFolders;
+  f.erase(std::remove_if(f.begin(), f.end(),
+                         [](const std::string& p) { return p.rfind("D:", 0) == 0; }),
+          f.end());
+}
+
+// Drives where the shell cannot recycle, or that cannot answer at all.
+void AddDriveCases(std::vector<Case>& cases) {
+  const char kOtherDrive[] = "D:\\Apps\\Marlo Coach";
+  {
+    Case c;
+    c.name = "LocationOnARemovableDrive";
+    c.location = kOtherDrive;
+    c.prepare = [](Bench& b, Installation& inst) {
+      b.machine->SetDriveType('D', 2);  // DRIVE_REMOVABLE: no Recycle Bin
+      KeepOnDriveD(inst);               // nothing there may go
+    };
+    c.expect = [](const Bench& b, const Installation& inst) {
+      EXPECT_TRUE(ReportsFolder(b, "D:\\MLC Students"));
+      EXPECT_TRUE(ReportsFolder(b, inst.location));
+      EXPECT_EQ(b.machine->PermanentlyDeletedCount(), 0u);
+    };
+    cases.push_back(c);
+  }
+  {
+    Case c;
+    c.name = "LocationOnAnUnreachableNetworkDrive";
+    c.location = kOtherDrive;
+    c.prepare = [](Bench& b, Installation& inst) {
+      b.state.m_saveStudentData = false;
+      b.machine->InjectFault({std::nullopt, "D:\\", 0, 53});  // ERROR_BAD_NETPATH
+      KeepOnDriveD(inst);
+    };
+    c.expect = [](const Bench& b, const Installation& inst) {
+      EXPECT_TRUE(ReportsFolder(b, "D:\\MLC Students"));
+      EXPECT_TRUE(ReportsFolder(b, inst.location));
+      EXPECT_FALSE(b.ui.AnyBoxContains("has been removed"));
+    };
+    cases.push_back(c);
+  }
+}
+
 std::vector<Case> MakeCases() {
   std::vector<Case> cases;
   AddPathCases(cases);
@@ -659,6 +726,8 @@ std::vector<Case> MakeCases() {
   AddSystemCases(cases);
   AddRegistryCases(cases);
   AddProtectedCases(cases);
+  AddProtectedSpellingCases(cases);
+  AddDriveCases(cases);
   return cases;
 }
 

@@ -72,6 +72,8 @@ struct FsNode {
   std::string ansiName;
   // A link (a folder with the reparse-point attribute): where it leads.
   std::optional<SimPath> link;
+  std::string shortName;    // the 8.3 name; empty when the name is one itself
+  std::uint64_t index = 0;  // the file index, unique on the machine
   bool folder = false;
   std::string bytes;
   std::uint32_t attributes = 0;
@@ -117,6 +119,9 @@ struct SimMachine::Impl {
   std::map<FindHandle, OpenSearch> searches;
   FindHandle nextFind = 0x100;
   long lastError = 0;
+  std::map<char, unsigned> driveTypes;  // drives not listed are fixed
+  AnsiCodePage codePage;
+  std::uint64_t nextIndex = 0x1000;
 
   // Registry.
   std::shared_ptr<RegNode> hkcu;
@@ -188,8 +193,10 @@ struct SimMachine::Impl {
   // current folder, "\x" from the current drive's root, "X:\x" absolute;
   // doubled separators collapse, "." and ".." are applied, and dots and
   // spaces at the end of the last name go ("a.txt." is "a.txt").
-  bool Resolve(const std::string& path, SimPath& out) const {
-    if (path.empty()) return false;
+  bool Resolve(const std::string& typed, SimPath& out) const {
+    if (typed.empty()) return false;
+    // "\\.\C:\x" and "\\?\C:\x" reach the same file as "C:\x".
+    std::string path = typed.substr(DevicePrefixLength(typed));
     std::string rest = path;
     out = currentDir;
     if (path.size() >= 2 && path[1] == ':' && std::isalpha(static_cast<unsigned char>(path[0]))) {
@@ -204,11 +211,14 @@ struct SimMachine::Impl {
       out.parts.clear();
     }
     std::string part;
-    for (std::size_t i = 0; i <= rest.size(); ++i) {
+    for (std::size_t i = 0; i <= rest.size();) {
       if (i < rest.size() && !IsSeparator(rest[i])) {
-        part += rest[i];
+        std::size_t length = codePage.CharLength(rest, i);
+        part += rest.substr(i, length);
+        i += length;
         continue;
       }
+      ++i;
       if (part == "..") {
         if (!out.parts.empty()) out.parts.pop_back();
       } else if (!part.empty() && part != ".") {
@@ -216,7 +226,7 @@ struct SimMachine::Impl {
       }
       part.clear();
     }
-    if (!out.parts.empty() && (rest.empty() || !IsSeparator(rest.back()))) {
+    if (!out.parts.empty() && !EndsWithSeparator(rest)) {
       std::string& last = out.parts.back();
       std::size_t keep = last.find_last_not_of(". ");
       if (keep == std::string::npos) out.parts.pop_back();
@@ -225,17 +235,85 @@ struct SimMachine::Impl {
     return true;
   }
 
-  // A case-insensitive identity for a location, for held files.
-  static std::string PathKey(const SimPath& p) {
-    std::string key(1, p.drive);
-    key += ':';
-    for (const std::string& part : p.parts) key += "\\" + Lower(part);
+  // Length of a "\\.\" or "\\?\" in front of a drive letter, else 0.
+  static std::size_t DevicePrefixLength(const std::string& path) {
+    bool device = path.size() >= 6 && IsSeparator(path[0]) && IsSeparator(path[1]) &&
+                  (path[2] == '.' || path[2] == '?') && IsSeparator(path[3]) &&
+                  std::isalpha(static_cast<unsigned char>(path[4])) && path[5] == ':';
+    return device ? 4 : 0;
+  }
+
+  // True when the last character (not byte) is a separator.
+  bool EndsWithSeparator(const std::string& text) const {
+    std::size_t last = codePage.LastCharStart(text);
+    return last < text.size() && IsSeparator(text[last]);
+  }
+
+  // The key a name is stored under: ASCII letters in lower case, the bytes of
+  // double-byte characters as they are.
+  std::string Key(const std::string& name) const {
+    std::string key = name;
+    for (std::size_t i = 0; i < key.size(); i += codePage.CharLength(key, i))
+      if (key[i] >= 'A' && key[i] <= 'Z') key[i] = static_cast<char>(key[i] - 'A' + 'a');
     return key;
   }
 
-  // The entry a path names. Links on the way are followed, and so is the
-  // last one when `followLast` (what a call that uses the folder sees); a
-  // call on the link itself does not follow it.
+  // The entry of a folder with this long or short name, or null.
+  FsNode* Child(const FsNode& folder, const std::string& name) const {
+    std::string key = Key(name);
+    // No ANSI name reaches an entry whose name the code page cannot hold.
+    auto it = folder.children.find(key);
+    if (it != folder.children.end())
+      return it->second->ansiName.empty() ? it->second.get() : nullptr;
+    for (const auto& child : folder.children)
+      if (!child.second->shortName.empty() && child.second->ansiName.empty() &&
+          Key(child.second->shortName) == key)
+        return child.second.get();
+    return nullptr;
+  }
+
+  // The 8.3 name Windows makes for a new entry ("Program Files" gets
+  // "PROGRA~1"); empty when the name is a valid 8.3 name already.
+  std::string ShortNameFor(const FsNode& folder, const std::string& name) const {
+    std::size_t dot = name.rfind('.');
+    std::string base = dot == std::string::npos ? name : name.substr(0, dot);
+    std::string ext = dot == std::string::npos ? std::string() : name.substr(dot + 1);
+    auto plain = [](const std::string& text) {
+      for (char c : text)
+        if (static_cast<unsigned char>(c) >= 0x80 || std::strchr(" .+,;=[]", c)) return false;
+      return true;
+    };
+    if (!base.empty() && base.size() <= 8 && ext.size() <= 3 && plain(base) && plain(ext))
+      return std::string();
+    // Each character that has no place in an 8.3 name becomes one '_'.
+    auto squeeze = [this](const std::string& text, std::size_t keep) {
+      std::string out;
+      for (std::size_t i = 0; i < text.size() && out.size() < keep;) {
+        std::size_t length = codePage.CharLength(text, i);
+        char c = text[i];
+        if (c != ' ' && c != '.')
+          out += static_cast<unsigned char>(c) >= 0x80 || std::strchr("+,;=[]", c)
+                     ? '_'
+                     : static_cast<char>(std::toupper(static_cast<unsigned char>(c)));
+        i += length;
+      }
+      return out;
+    };
+    std::string front = squeeze(base, 6);
+    std::string tail = ext.empty() ? std::string() : "." + squeeze(ext, 3);
+    for (int n = 1;; ++n) {
+      std::string candidate = front + "~" + std::to_string(n) + tail;
+      if (!Child(folder, candidate)) return candidate;
+    }
+  }
+
+  // A case-insensitive identity for a location, for held files and the
+  // current folder: the same whichever names (long or short) spell it.
+  std::string PathKey(const SimPath& p) const { return Key(StoredPath(p)); }
+
+  // The entry a path names, by long or short names. Links on the way are
+  // followed, and so is the last one when `followLast` (what a call that
+  // uses the folder sees); a call on the link itself does not follow it.
   FsNode* Lookup(const SimPath& p, bool followLast = true, int hops = 0) const {
     if (hops > kMaxLinkHops) return nullptr;
     auto drive = drives.find(p.drive);
@@ -243,9 +321,8 @@ struct SimMachine::Impl {
     FsNode* node = drive->second.get();
     for (std::size_t i = 0; i < p.parts.size(); ++i) {
       if (!node->folder) return nullptr;
-      auto child = node->children.find(Lower(p.parts[i]));
-      if (child == node->children.end() || !child->second->ansiName.empty()) return nullptr;
-      node = child->second.get();
+      node = Child(*node, p.parts[i]);
+      if (!node) return nullptr;
       if (node->link && (followLast || i + 1 < p.parts.size())) {
         node = Lookup(*node->link, true, hops + 1);
         if (!node) return nullptr;
@@ -270,11 +347,7 @@ struct SimMachine::Impl {
     auto drive = drives.find(p.drive);
     const FsNode* node = drive == drives.end() ? nullptr : drive->second.get();
     for (const std::string& part : p.parts) {
-      const FsNode* child = nullptr;
-      if (node) {
-        auto it = node->children.find(Lower(part));
-        if (it != node->children.end()) child = it->second.get();
-      }
+      const FsNode* child = node ? Child(*node, part) : nullptr;
       out += "\\" + (child ? child->name : part);
       node = child;
     }
@@ -343,13 +416,15 @@ struct SimMachine::Impl {
   }
 
   // Puts a new entry into its parent folder; null when the name cannot be used.
-  static FsNode* Insert(FsNode& parent, const std::string& name, bool folder) {
+  FsNode* Insert(FsNode& parent, const std::string& name, bool folder) {
     auto node = std::make_unique<FsNode>();
     node->name = name;
+    node->shortName = ShortNameFor(parent, name);
+    node->index = nextIndex++;
     node->folder = folder;
     node->attributes = folder ? 0 : kAttrArchive;
     FsNode* raw = node.get();
-    parent.children[Lower(name)] = std::move(node);
+    parent.children[Key(name)] = std::move(node);
     return raw;
   }
 
@@ -380,18 +455,16 @@ struct SimMachine::Impl {
     } else if (IsHeld(p)) {
       return winerr::kSharingViolation;
     }
-    parent.children.erase(Lower(p.parts.back()));
+    parent.children.erase(Key(node->name));
     ++permanentlyDeleted;
     return 0;
   }
 
   // The entries of a folder that a last name (perhaps with wildcards) names.
-  static std::vector<const FsNode*> Matching(const FsNode& folder, const std::string& mask) {
+  std::vector<const FsNode*> Matching(const FsNode& folder, const std::string& mask) const {
     std::vector<const FsNode*> found;
     if (!HasWildcards(mask)) {
-      auto it = folder.children.find(Lower(mask));
-      if (it != folder.children.end() && it->second->ansiName.empty())
-        found.push_back(it->second.get());
+      if (const FsNode* node = Child(folder, mask)) found.push_back(node);
       return found;
     }
     for (const auto& child : folder.children)
@@ -401,16 +474,26 @@ struct SimMachine::Impl {
 
   // Deletes one entry of `folder` the way the shell does.
   long ShellDeleteOne(FsNode& folder, const SimPath& p, unsigned flags) {
-    if ((flags & kFofAllowUndo) == 0) return DeleteTree(folder, p);
+    // Only a fixed drive has a Recycle Bin: elsewhere the undo flag is
+    // ignored and the item is deleted for good.
+    if ((flags & kFofAllowUndo) == 0 || DriveTypeOf(p.drive) != kDriveFixed)
+      return DeleteTree(folder, p);
     // Into the Recycle Bin as a whole. Wine moves the item on the host
     // side, so a held file or the current folder deeper inside does not
     // stop it. When the item itself is in use (the current folder, a held
     // file) the move fails and Wine deletes for good instead: a folder's
     // contents are lost, not recycled, and the item stays (32).
     if (PathKey(p) == PathKey(currentDir) || IsHeld(p)) return DeleteTree(folder, p);
-    Flatten(*Lookup(p, false), StoredPath(p), true, recycled);
-    folder.children.erase(Lower(p.parts.back()));
+    FsNode* node = Lookup(p, false);
+    Flatten(*node, StoredPath(p), true, recycled);
+    folder.children.erase(Key(node->name));
     return 0;
+  }
+
+  unsigned DriveTypeOf(char drive) const {
+    if (drives.count(drive) == 0) return kDriveNoRootDir;
+    auto it = driveTypes.find(drive);
+    return it == driveTypes.end() ? kDriveFixed : it->second;
   }
 
   // ---- Registry ----
@@ -532,8 +615,8 @@ bool SimMachine::AddFolder(const std::string& path) {
   FsNode* node = drive->second.get();
   for (const std::string& part : p.parts) {
     if (!ValidFileName(part)) return false;
-    auto it = node->children.find(Lower(part));
-    FsNode* child = it == node->children.end() ? Impl::Insert(*node, part, true) : it->second.get();
+    FsNode* child = m_impl->Child(*node, part);
+    if (!child) child = m_impl->Insert(*node, part, true);
     if (!child->folder) return false;
     node = child;
   }
@@ -552,7 +635,7 @@ bool SimMachine::AddFile(const std::string& path, const std::string& bytes,
   if (!folder) return false;  // a parent name Windows would not keep as given ("a.", "a ")
   FsNode* node = m_impl->Lookup(p);
   if (node && node->folder) return false;
-  if (!node) node = Impl::Insert(*folder, p.parts.back(), false);
+  if (!node) node = m_impl->Insert(*folder, p.parts.back(), false);
   node->bytes = bytes;
   node->attributes = attributes & ~(kAttrDirectory | kAttrNormal);
   node->writeTime = writeTime;
@@ -569,7 +652,7 @@ bool SimMachine::AddFolderLink(const std::string& link, const std::string& targe
   if (!AddFolder(m_impl->StoredPath(parent))) return false;
   FsNode* folder = m_impl->Lookup(parent);
   if (!folder || m_impl->Lookup(p, false)) return false;
-  FsNode* node = Impl::Insert(*folder, p.parts.back(), true);
+  FsNode* node = m_impl->Insert(*folder, p.parts.back(), true);
   node->link = to;
   node->attributes = kAttrReparsePoint;
   return true;
@@ -609,8 +692,8 @@ bool SimMachine::AddFileNamedInUtf8(const std::string& folder, const std::string
   SimPath p;
   if (!AddFolder(folder) || !m_impl->Resolve(folder, p)) return false;
   FsNode* parent = m_impl->Lookup(p);
-  if (!parent || parent->children.count(Lower(utf8Name)) != 0) return false;
-  FsNode* node = Impl::Insert(*parent, utf8Name, false);
+  if (!parent || parent->children.count(m_impl->Key(utf8Name)) != 0) return false;
+  FsNode* node = m_impl->Insert(*parent, utf8Name, false);
   node->ansiName = ansi;
   node->bytes = bytes;
   return true;
@@ -689,10 +772,42 @@ std::vector<std::string> SimMachine::ListTree(const std::string& folder) const {
 
 void SimMachine::HoldOpen(const std::string& path) {
   SimPath p;
-  if (m_impl->Resolve(path, p)) m_impl->held.insert(Impl::PathKey(p));
+  if (m_impl->Resolve(path, p)) m_impl->held.insert(m_impl->PathKey(p));
 }
 
 void SimMachine::ReleaseAll() { m_impl->held.clear(); }
+
+std::string SimMachine::ShortPathOf(const std::string& path) const {
+  SimPath p;
+  if (!m_impl->Resolve(path, p) || !m_impl->Lookup(p)) return std::string();
+  std::string text = std::string(1, p.drive) + ":";
+  const FsNode* folder = m_impl->drives.at(p.drive).get();
+  for (const std::string& part : p.parts) {
+    const FsNode* child = m_impl->Child(*folder, part);
+    text += "\\" + (child->shortName.empty() ? child->name : child->shortName);
+    folder = child;
+  }
+  return p.parts.empty() ? text + "\\" : text;
+}
+
+void SimMachine::SetDriveType(char letter, unsigned type) {
+  m_impl->driveTypes[static_cast<char>(std::toupper(static_cast<unsigned char>(letter)))] = type;
+}
+
+void SimMachine::SetCodePage(std::uint32_t id) {
+  AnsiCodePage page;
+  page.id = id;
+  auto lead = [&page](unsigned from, unsigned to) {
+    for (unsigned byte = from; byte <= to; ++byte) page.leadBytes.set(byte);
+  };
+  if (id == 932) {
+    lead(0x81, 0x9F);
+    lead(0xE0, 0xFC);
+  } else if (id == 936 || id == 949 || id == 950) {
+    lead(0x81, 0xFE);
+  }
+  m_impl->codePage = page;
+}
 
 std::vector<SimMachine::RecycledEntry> SimMachine::Recycled() const { return m_impl->recycled; }
 
@@ -911,7 +1026,7 @@ FindHandle SimMachine::FindFirst(const std::string& pattern, FindData& out) {
   if (auto fault = m.Begin(Call::FindFirst, pattern)) return m.Fail(*fault);
   // A pattern that ends in a separator names no entry (a drive root
   // included): Windows and Wine both find nothing (2).
-  if (pattern.empty() || IsSeparator(pattern.back())) return m.Fail(winerr::kFileNotFound);
+  if (pattern.empty() || m.EndsWithSeparator(pattern)) return m.Fail(winerr::kFileNotFound);
   if (m.TooLong(pattern)) return m.Fail(winerr::kFilenameTooLong);
   SimPath p;
   if (!m.Resolve(pattern, p)) return m.Fail(winerr::kPathNotFound);
@@ -926,8 +1041,7 @@ FindHandle SimMachine::FindFirst(const std::string& pattern, FindData& out) {
     for (const char* dot : {".", ".."})
       if (WildcardMatch(mask, dot)) search.entries.push_back({dot, kAttrDirectory});
   }
-  for (const FsNode* node : Impl::Matching(*folder, mask))
-    search.entries.push_back(Impl::Entry(*node));
+  for (const FsNode* node : m.Matching(*folder, mask)) search.entries.push_back(Impl::Entry(*node));
   if (search.entries.empty()) return m.Fail(winerr::kFileNotFound);
   out = search.entries[0];
   search.next = 1;
@@ -969,7 +1083,7 @@ bool SimMachine::MakeDirectory(const std::string& path) {
   FsNode* parent = m.ParentOf(p);
   if (!parent) return m.Fail(winerr::kPathNotFound);
   if (!ValidFileName(p.parts.back())) return m.Fail(kInvalidName);
-  Impl::Insert(*parent, p.parts.back(), true);
+  m.Insert(*parent, p.parts.back(), true);
   return m.Succeed();
 }
 
@@ -997,7 +1111,7 @@ bool SimMachine::CopyOneFile(const std::string& from, const std::string& to, boo
   std::string bytes = node->bytes;
   std::uint32_t attributes = node->attributes;
   std::uint64_t writeTime = node->writeTime;
-  if (!existing) existing = Impl::Insert(*folder, target.parts.back(), false);
+  if (!existing) existing = m.Insert(*folder, target.parts.back(), false);
   existing->bytes = bytes;
   existing->attributes = attributes;
   existing->writeTime = writeTime;
@@ -1011,7 +1125,7 @@ bool SimMachine::RemoveFile(const std::string& path) {
   if (!node) return false;
   if (long error = m.OpenError(*node, p)) return m.Fail(error);
   if ((node->attributes & kAttrReadOnly) != 0) return m.Fail(winerr::kAccessDenied);
-  m.ParentOf(p)->children.erase(Lower(p.parts.back()));
+  m.ParentOf(p)->children.erase(m.Key(node->name));
   return m.Succeed();
 }
 
@@ -1028,15 +1142,15 @@ bool SimMachine::RemoveDir(const std::string& path) {
     if (!node->children.empty()) return m.Fail(winerr::kDirNotEmpty);
     FsNode* holder = m.ParentOf(*link);
     if (!holder) return m.Fail(winerr::kAccessDenied);
-    holder->children.erase(Lower(link->parts.back()));
+    holder->children.erase(m.Key(m.Lookup(*link, false)->name));
     return m.Succeed();
   }
   if (p.parts.empty()) return m.Fail(winerr::kAccessDenied);
   // The current folder is open in the process: removing it is a sharing
   // violation. A folder that holds it is not empty.
-  if (Impl::PathKey(p) == Impl::PathKey(m.currentDir)) return m.Fail(winerr::kSharingViolation);
+  if (m.PathKey(p) == m.PathKey(m.currentDir)) return m.Fail(winerr::kSharingViolation);
   if (!node->children.empty()) return m.Fail(winerr::kDirNotEmpty);
-  m.ParentOf(p)->children.erase(Lower(p.parts.back()));
+  m.ParentOf(p)->children.erase(m.Key(node->name));
   return m.Succeed();
 }
 
@@ -1053,6 +1167,84 @@ bool SimMachine::ClearFileAttributes(const std::string& path) {
 }
 
 long SimMachine::LastError() { return m_impl->lastError; }
+
+// ---------------------------------------------------------------- path identity
+
+namespace {
+bool IsNetworkPath(const std::string& path) {
+  return path.size() >= 2 && IsSeparator(path[0]) && IsSeparator(path[1]);
+}
+}  // namespace
+
+bool SimMachine::FullPathName(const std::string& path, std::string& full) {
+  full.clear();
+  Impl& m = *m_impl;
+  if (auto fault = m.Begin(Call::FullPathName, path)) return m.Fail(*fault);
+  if (path.empty()) return m.Fail(kInvalidName);
+  // Network and device paths come back as they were given, as on Wine.
+  if (IsNetworkPath(path)) {
+    full = path;
+    return m.Succeed();
+  }
+  SimPath p;
+  if (!m.Resolve(path, p)) return m.Fail(winerr::kPathNotFound);
+  // The names stay as typed (short ones too); a trailing separator stays.
+  std::string text = std::string(1, p.drive) + ":";
+  for (const std::string& part : p.parts) text += "\\" + part;
+  if (p.parts.empty() || m.EndsWithSeparator(path)) text += "\\";
+  if (text.size() >= 260) return m.Fail(winerr::kFilenameTooLong);
+  full = text;
+  return m.Succeed();
+}
+
+bool SimMachine::LongPathName(const std::string& path, std::string& longPath) {
+  longPath.clear();
+  Impl& m = *m_impl;
+  SimPath p;
+  FsNode* node = m.BeginOnEntry(Call::LongPathName, path, path, p);
+  if (!node) return false;
+  // Short names become long ones; long names keep the case they were typed
+  // in, as Wine keeps it.
+  std::size_t prefix = Impl::DevicePrefixLength(path);
+  std::string text = path.substr(0, prefix) + std::string(1, path[prefix]) + ":";
+  const FsNode* folder = m.drives.at(p.drive).get();
+  for (const std::string& part : p.parts) {
+    const FsNode* child = m.Child(*folder, part);
+    text += "\\" + (m.Key(child->name) == m.Key(part) ? part : child->name);
+    folder = child;
+  }
+  if (p.parts.empty()) text += "\\";
+  longPath = text;
+  return m.Succeed();
+}
+
+bool SimMachine::IdentityOf(const std::string& path, FileIdentity& out) {
+  out = FileIdentity();
+  Impl& m = *m_impl;
+  SimPath p;
+  FsNode* node = m.BeginOnEntry(Call::IdentityOf, path, path, p);
+  if (!node) return false;
+  out.volumeSerial = 0x5EED0000u | static_cast<unsigned char>(p.drive);
+  out.fileIndex = node->index;
+  return m.Succeed();
+}
+
+unsigned SimMachine::DriveType(const std::string& rootPath) {
+  Impl& m = *m_impl;
+  if (m.Begin(Call::DriveType, rootPath)) return static_cast<unsigned>(m.End(0));  // DRIVE_UNKNOWN
+  // Wine answers "no such drive" for a network path too.
+  bool drive = rootPath.size() >= 2 && rootPath[1] == ':' &&
+               std::isalpha(static_cast<unsigned char>(rootPath[0]));
+  char letter = drive ? static_cast<char>(std::toupper(static_cast<unsigned char>(rootPath[0]))) : 0;
+  return static_cast<unsigned>(m.End(drive ? m.DriveTypeOf(letter) : kDriveNoRootDir));
+}
+
+AnsiCodePage SimMachine::CodePage() {
+  Impl& m = *m_impl;
+  m.Begin(Call::CodePage, "");  // GetACP cannot fail: faults are ignored
+  m.End(m.codePage.id);
+  return m.codePage;
+}
 
 // ---------------------------------------------------------------- shell calls
 
@@ -1097,7 +1289,7 @@ int SimMachine::ShellFileOperation(WindowHandle owner, unsigned operation, const
   for (const std::string& item : items) {
     // A path that ends in a separator is accepted and nothing is deleted:
     // Wine returns 0 for it, whether or not something is there.
-    if (IsSeparator(item.back())) continue;
+    if (m.EndsWithSeparator(item)) continue;
     SimPath p;
     if (!m.Resolve(item, p) || p.parts.empty())
       return static_cast<int>(m.End(winerr::kAccessDenied));
@@ -1105,7 +1297,7 @@ int SimMachine::ShellFileOperation(WindowHandle owner, unsigned operation, const
     if (!folder) return static_cast<int>(m.End(kShellNoSuchItems));
     // Wildcards in the last name delete every match; no match is no error.
     std::vector<std::string> names;
-    for (const FsNode* node : Impl::Matching(*folder, p.parts.back())) names.push_back(node->name);
+    for (const FsNode* node : m.Matching(*folder, p.parts.back())) names.push_back(node->name);
     if (names.empty() && !HasWildcards(p.parts.back()))
       return static_cast<int>(m.End(winerr::kFileNotFound));
     for (const std::string& name : names) {

@@ -22,6 +22,7 @@ class SimMachine : public IWindowsServices {
     RemoveFile, RemoveDir, ClearFileAttributes, SpecialFolderPath,
     ProfilesDirectory, ShellFileOperation, ComInitialize, ComUninitialize,
     BrowseForFolder, PathFromItemList, FreeItemList, GetOsVersion, UserName,
+    FullPathName, LongPathName, IdentityOf, DriveType, CodePage,
   };
   struct CallRecord {
     Call call;
@@ -80,6 +81,17 @@ class SimMachine : public IWindowsServices {
   // keeps it from being opened for reading.
   void HoldOpen(const std::string& path);
   void ReleaseAll();
+  // The path with every name that has an 8.3 name spelt by it, as
+  // GetShortPathNameA gives it; empty when the path does not exist. Names
+  // that are no valid 8.3 names get one when they are made ("PROGRA~1").
+  std::string ShortPathOf(const std::string& path) const;
+  // GetDriveTypeA's answer for a drive; drives are fixed unless set. The
+  // shell recycles only on fixed drives and deletes for good elsewhere.
+  void SetDriveType(char letter, unsigned type);
+  // The ANSI code page: 932, 936, 949 and 950 are double-byte, anything
+  // else single-byte (the default, 1252). Set it before seeding files: names
+  // are stored by their characters in the code page of the time.
+  void SetCodePage(std::uint32_t id);
 
   // Recycle Bin: each item that the shell deleted with the undo flag.
   struct RecycledEntry {
@@ -143,6 +155,11 @@ class SimMachine : public IWindowsServices {
   bool RemoveDir(const std::string& path) override;
   bool ClearFileAttributes(const std::string& path) override;
   long LastError() override;
+  bool FullPathName(const std::string& path, std::string& full) override;
+  bool LongPathName(const std::string& path, std::string& longPath) override;
+  bool IdentityOf(const std::string& path, FileIdentity& out) override;
+  unsigned DriveType(const std::string& rootPath) override;
+  AnsiCodePage CodePage() override;
   bool SpecialFolderPath(int csidlFolder, std::string& path) override;
   bool ProfilesDirectory(std::string& path) override;
   int ShellFileOperation(WindowHandle owner, unsigned operation, const char* fromList,

@@ -64,6 +64,11 @@ class SimTestMachine : public ITestMachine {
     return true;
   }
   void ReleaseHeld() override { m_machine->ReleaseAll(); }
+  std::string ShortPath(const std::string& path) override { return m_machine->ShortPathOf(path); }
+  bool UseCodePage(std::uint32_t id) override {
+    m_machine->SetCodePage(id);
+    return true;
+  }
   // The items themselves, as the Recycle Bin lists them (not what was
   // inside them), sorted.
   std::vector<std::string> RecycledFrom(const std::string& folder) override {

@@ -42,6 +42,12 @@ class ITestMachine {
   // A link at `link` (in the scratch folder) to the folder `target`. Under
   // Wine this is a Unix symbolic link; false when none can be made.
   virtual bool MakeFolderLink(const std::string& link, const std::string& target) = 0;
+  // The path spelt with 8.3 names, as GetShortPathNameA gives it; empty when
+  // it fails.
+  virtual std::string ShortPath(const std::string& path) = 0;
+  // True when the services work in ANSI code page `id`: the simulation
+  // switches to it, the real machine only tells whether it was started in it.
+  virtual bool UseCodePage(std::uint32_t id) = 0;
   // Original paths of everything in the Recycle Bin that came from under `folder`.
   virtual std::vector<std::string> RecycledFrom(const std::string& folder) = 0;
 

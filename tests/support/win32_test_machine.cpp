@@ -307,6 +307,16 @@ class Win32TestMachine : public ITestMachine {
     m_held.clear();
   }
 
+  std::string ShortPath(const std::string& path) override {
+    char buffer[MAX_PATH] = {};
+    DWORD length = GetShortPathNameA(path.c_str(), buffer, MAX_PATH);
+    return length > 0 && length < MAX_PATH ? std::string(buffer, length) : std::string();
+  }
+
+  // Wine takes the ANSI code page from the locale it is started in
+  // (LC_ALL=ja_JP.UTF-8 gives 932); a running program cannot change it.
+  bool UseCodePage(std::uint32_t id) override { return GetACP() == id; }
+
   // Only what was recycled while this machine existed: the trash belongs to
   // the whole Wine prefix, and earlier processes may have used the same name.
   std::vector<std::string> RecycledFrom(const std::string& folder) override {

@@ -1,0 +1,161 @@
+// The deletion guard against other spellings of protected folders, double-byte
+// location names, drives without a Recycle Bin and drives that cannot answer.
+#include <gtest/gtest.h>
+
+#include "removal/error_codes.h"
+#include "removal/path_rules.h"
+#include "tests/engine/scenario.h"
+
+using scenario::Bench;
+
+namespace {
+
+// A CP932 character whose second byte is 0x5C, the backslash.
+const std::string kTrailBackslash = "\x95\x5C";
+
+AnsiCodePage Cp932() {
+  SimMachine machine;
+  machine.SetCodePage(932);
+  return machine.CodePage();
+}
+
+std::size_t ShellCalls(const SimMachine& machine) {
+  std::size_t count = 0;
+  for (const SimMachine::CallRecord& call : machine.Calls())
+    count += call.call == SimMachine::Call::ShellFileOperation;
+  return count;
+}
+
+}  // namespace
+
+TEST(PathRules, DoubleByteCharactersAreNeverSplitAtTheirSecondByte) {
+  const AnsiCodePage cp932 = Cp932();
+  const std::string folder = "C:\\Apps\\" + kTrailBackslash;
+  EXPECT_EQ(WithoutTrailingBackslashes(folder, cp932), folder);
+  EXPECT_EQ(WithoutTrailingBackslashes(folder + "\\\\", cp932), folder);
+  EXPECT_EQ(FolderPathOf(folder + "\\", cp932), folder);
+  EXPECT_EQ(ParentFolderOf(folder + "\\Marlo", cp932), folder);
+  EXPECT_EQ(ParentFolderOf(folder, cp932), "C:\\Apps");
+  EXPECT_EQ(DropLastComponent("C:\\" + kTrailBackslash, cp932), "C:");
+  EXPECT_EQ(StudentsFolderFor(kTrailBackslash + "\\Apps", cp932),
+            kTrailBackslash + "\\MLC Students");
+  // Read byte by byte, the same text ends in a backslash.
+  EXPECT_EQ(WithoutTrailingBackslashes(folder), "C:\\Apps\\\x95");
+
+  // Only single-byte letters change case: "\x82\x41" and "\x82\x61" are two characters.
+  EXPECT_NE(ComparablePath("C:\\\x82\x41", cp932), ComparablePath("C:\\\x82\x61", cp932));
+  EXPECT_EQ(ComparablePath("C:\\A" + kTrailBackslash + "\\.", cp932), "c:\\a" + kTrailBackslash);
+  EXPECT_FALSE(IsProtectedFolder("C:\\" + kTrailBackslash, {"C:\\\x95"}, cp932));
+  EXPECT_TRUE(IsProtectedFolder("C:\\" + kTrailBackslash, {"C:\\\x95"}));
+  EXPECT_TRUE(IsProtectedFolder("C:\\" + kTrailBackslash + "\\..", {"C:\\Data"}, cp932));
+}
+
+TEST(PathRules, DevicePathsAndAdministrativeSharesAreRefused) {
+  for (const char* target :
+       {"\\\\.\\C:\\Apps\\Marlo Coach", "\\\\?\\C:\\Apps\\Marlo Coach", "//./C:/Apps/Marlo Coach",
+        "\\\\?\\UNC\\server\\share\\Marlo Coach", "\\\\localhost\\C$\\Apps\\Marlo Coach",
+        "\\\\server\\admin$\\Marlo Coach"}) {
+    EXPECT_TRUE(IsProtectedFolder(target, {})) << target;
+  }
+  EXPECT_FALSE(IsProtectedFolder("\\\\server\\share$name\\Marlo Coach", {}));
+}
+
+TEST(PathGuard, OtherSpellingsOfProtectedFoldersAreReportedNotRecycled) {
+  // The save box cleared, each confirmed with Yes: no spelling of Program
+  // Files or Common Files may empty it.
+  Bench probe;
+  const std::string programFiles = probe.machine->ShortPathOf("C:\\Program Files");
+  const std::string commonFiles = probe.machine->ShortPathOf("C:\\Program Files\\Common Files");
+  ASSERT_EQ(programFiles, "C:\\PROGRA~1");
+  ASSERT_EQ(commonFiles, "C:\\PROGRA~1\\COMMON~1");
+  for (const std::string& typed :
+       {programFiles, programFiles + "\\", commonFiles, std::string("c:\\progra~1\\common~1\\."),
+        std::string("\\\\.\\C:\\Program Files\\Common Files"), std::string("\\\\?\\C:\\PROGRA~1"),
+        std::string("\\\\localhost\\C$\\Program Files")}) {
+    Bench b;
+    scenario::SeedInstallation(b);
+    b.state.m_saveStudentData = false;
+    b.ui.Answer(BoxAnswer::Yes);
+    b.engine.Run(typed);
+    EXPECT_TRUE(b.machine->Exists(std::string(scenario::kLocation) + "\\MarloCoach.exe")) << typed;
+    EXPECT_TRUE(b.machine->Exists("C:\\Program Files\\Common Files")) << typed;
+    EXPECT_TRUE(b.ui.AnyBoxContains("Could not delete: " + FolderPathOf(typed))) << typed;
+    EXPECT_EQ(b.state.m_failures.back(), "Folder: " + FolderPathOf(typed));
+  }
+}
+
+TEST(PathGuard, AProtectedFolderKnownOnlyByItsShortNameIsStillGuarded) {
+  // The system names Program Files by its short name; the long spelling of
+  // a folder inside it is caught by resolving and by identity.
+  Bench b;
+  b.machine->SetSpecialFolder(csidl::kProgramFiles, "C:\\PROGRA~1");
+  b.machine->SetSpecialFolder(csidl::kProgramFilesX86, "C:\\PROGRA~1");
+  b.machine->SetSpecialFolder(csidl::kProgramFilesCommon, "C:\\PROGRA~1\\COMMON~1");
+  EXPECT_FALSE(b.engine.ShellDeleteFolder(FakeRunUi::kMainWindow, "C:\\Program Files"));
+  EXPECT_FALSE(b.engine.ShellDeleteFolder(FakeRunUi::kMainWindow, "C:\\Program Files\\Common Files"));
+  EXPECT_EQ(ShellCalls(*b.machine), 0u);
+  b.machine->AddFolder("C:\\Program Files\\Marlo Coach");
+  EXPECT_TRUE(b.engine.ShellDeleteFolder(FakeRunUi::kMainWindow, "C:\\PROGRA~1\\MARLOC~1"));
+  EXPECT_FALSE(b.machine->Exists("C:\\Program Files\\Marlo Coach"));
+}
+
+TEST(PathGuard, ALocationWithATrailBackslashCharacterIsConfirmedAndRemoved) {
+  Bench b;
+  b.machine->SetCodePage(932);
+  const std::string location = "C:\\Apps\\" + kTrailBackslash;
+  b.machine->AddFile(location + "\\MarloCoach.exe");
+  b.machine->AddFile("C:\\Apps\\keep.txt");
+  b.state.m_location = "C:\\Apps\\Other";
+  b.state.m_saveStudentData = false;
+  b.engine.Run(location + "\\");
+  EXPECT_FALSE(b.ui.AnyBoxContains("was not found in this location"));
+  EXPECT_FALSE(b.machine->Exists(location));
+  EXPECT_TRUE(b.machine->Exists("C:\\Apps\\keep.txt"));
+  EXPECT_EQ(b.ui.Boxes().back().caption, std::optional<std::string>("Success!"));
+}
+
+TEST(PathGuard, NothingIsDeletedOnADriveWithoutARecycleBin) {
+  // The shell's undo flag does nothing on a removable or network drive; the
+  // students folder there is never backed up, so it must stay.
+  for (unsigned type : {2u /* removable */, 4u /* remote */, 6u /* RAM disk */}) {
+    Bench b;
+    b.machine->AddDrive('E');
+    b.machine->SetDriveType('E', type);
+    b.machine->AddFile("E:\\MLC Students\\ann.dat", "ann");
+    b.machine->AddFile("E:\\Marlo Coach\\MarloCoach.exe");
+    b.state.m_location = "E:\\Marlo Coach";
+    b.state.m_saveStudentData = false;
+    b.engine.Run(b.state.m_location);
+    EXPECT_TRUE(b.machine->Exists("E:\\MLC Students\\ann.dat")) << type;
+    EXPECT_TRUE(b.machine->Exists("E:\\Marlo Coach\\MarloCoach.exe")) << type;
+    EXPECT_EQ(b.machine->PermanentlyDeletedCount(), 0u);
+    EXPECT_TRUE(b.ui.AnyBoxContains("Could not delete: E:\\MLC Students"));
+    EXPECT_EQ(b.state.m_failures,
+              (std::vector<std::string>{"Folder: E:\\MLC Students", "Folder: E:\\Marlo Coach"}));
+  }
+}
+
+TEST(PathGuard, AFolderWhoseDriveCannotAnswerIsALeftover) {
+  // Not ready, network path or share unreachable, drive letter gone: the
+  // folder may exist, so the report must not say "Success!".
+  for (long error : {winerr::kNotReady, winerr::kBadNetPath, winerr::kBadNetName,
+                     winerr::kInvalidDrive, 1231L /* network unreachable */}) {
+    Bench b;
+    b.state.m_location = "N:\\Marlo Coach";
+    b.state.m_saveStudentData = false;
+    b.machine->InjectFault({SimMachine::Call::FindFirst, "N:\\", 0, error});
+    b.engine.Run(b.state.m_location);
+    EXPECT_EQ(b.state.m_failures,
+              (std::vector<std::string>{"Folder: N:\\MLC Students", "Folder: N:\\Marlo Coach"}))
+        << error;
+  }
+  // "Not there" answers still skip the folder.
+  for (long error : {winerr::kFileNotFound, winerr::kPathNotFound, winerr::kInvalidName}) {
+    Bench b;
+    b.state.m_location = "C:\\Apps\\Marlo Coach";
+    b.state.m_saveStudentData = false;
+    b.machine->InjectFault({SimMachine::Call::FindFirst, "C:\\Apps", 0, error});
+    b.engine.Run(b.state.m_location);
+    EXPECT_TRUE(b.state.m_failures.empty()) << error;
+  }
+}
