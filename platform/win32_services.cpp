@@ -5,7 +5,6 @@
 #include <windows.h>
 #include <shlobj.h>
 
-#include <new>
 #include <vector>
 
 namespace {
@@ -40,12 +39,12 @@ void CopyFindData(const WIN32_FIND_DATAA& data, FindData& out) {
   out.nameNotAnsi = false;
 }
 
-std::wstring WideFromAnsi(const std::string& text) {
+// The text in UTF-16, NUL-terminated (a vector rather than a wide string
+// keeps the library's wide-string code out of the program).
+std::vector<WCHAR> WideFromAnsi(const std::string& text) {
   int length = MultiByteToWideChar(CP_ACP, 0, text.c_str(), -1, nullptr, 0);
-  if (length <= 0) return std::wstring();
-  std::wstring wide(static_cast<std::size_t>(length), L'\0');
-  MultiByteToWideChar(CP_ACP, 0, text.c_str(), -1, &wide[0], length);
-  wide.resize(static_cast<std::size_t>(length) - 1);
+  std::vector<WCHAR> wide(length > 0 ? static_cast<std::size_t>(length) : 1, L'\0');
+  if (length > 0) MultiByteToWideChar(CP_ACP, 0, text.c_str(), -1, wide.data(), length);
   return wide;
 }
 
@@ -69,7 +68,7 @@ void CheckWithWideEntry(DualSearch& search, bool first, const std::string& patte
   WIN32_FIND_DATAW data{};
   bool found = false;
   if (first) {
-    search.wide = FindFirstFileW(WideFromAnsi(pattern).c_str(), &data);
+    search.wide = FindFirstFileW(WideFromAnsi(pattern).data(), &data);
     found = search.wide != INVALID_HANDLE_VALUE;
   } else if (search.wide != INVALID_HANDLE_VALUE) {
     found = FindNextFileW(search.wide, &data) != 0;
@@ -129,13 +128,16 @@ FindHandle Win32Services::FindFirst(const std::string& pattern, FindData& out) {
   WIN32_FIND_DATAA data{};
   HANDLE find = FindFirstFileA(pattern.c_str(), &data);
   if (find == INVALID_HANDLE_VALUE) return 0;
-  DualSearch* search = new (std::nothrow) DualSearch;
+  // From the process heap, not operator new: the nothrow form of the C++
+  // library brings its exception machinery into the program with it.
+  auto* search = static_cast<DualSearch*>(HeapAlloc(GetProcessHeap(), 0, sizeof(DualSearch)));
   if (search == nullptr) {
     FindClose(find);
     SetLastError(ERROR_NOT_ENOUGH_MEMORY);
     return 0;
   }
   search->ansi = find;
+  search->wide = INVALID_HANDLE_VALUE;
   CopyFindData(data, out);
   CheckWithWideEntry(*search, true, pattern, out);
   return reinterpret_cast<FindHandle>(search);
@@ -163,7 +165,7 @@ bool Win32Services::CloseFind(FindHandle find) {
   }
   if (search->wide != INVALID_HANDLE_VALUE) FindClose(search->wide);
   const BOOL closed = FindClose(search->ansi);
-  delete search;
+  HeapFree(GetProcessHeap(), 0, search);
   return closed != 0;
 }
 
