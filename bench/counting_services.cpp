@@ -105,6 +105,9 @@ AnsiCodePage CountingServices::CodePage() {
 bool CountingServices::SpecialFolderPath(int csidlFolder, std::string& path) {
   return Timed(kShell, [&] { return m_inner.SpecialFolderPath(csidlFolder, path); });
 }
+bool CountingServices::EnvironmentVariable(const std::string& name, std::string& value) {
+  return Timed(kSystem, [&] { return m_inner.EnvironmentVariable(name, value); });
+}
 bool CountingServices::ProfilesDirectory(std::string& path) {
   return Timed(kShell, [&] { return m_inner.ProfilesDirectory(path); });
 }

@@ -57,6 +57,7 @@ class CountingServices : public IWindowsServices {
   unsigned DriveType(const std::string& rootPath) override;
   AnsiCodePage CodePage() override;
   bool SpecialFolderPath(int csidlFolder, std::string& path) override;
+  bool EnvironmentVariable(const std::string& name, std::string& value) override;
   bool ProfilesDirectory(std::string& path) override;
   int ShellFileOperation(WindowHandle owner, unsigned operation, const char* fromList,
                          unsigned flags) override;

@@ -27,6 +27,7 @@ constexpr long kDirNotEmpty = 145;
 constexpr long kAlreadyExists = 183;
 constexpr long kFilenameTooLong = 206;
 constexpr long kMoreData = 234;
+constexpr long kEnvVarNotFound = 203;
 constexpr long kNoMoreItems = 259;
 }  // namespace winerr
 
@@ -205,6 +206,9 @@ class IWindowsServices {
   // SHGetSpecialFolderPathA(no owner, 260-byte buffer, folder, no creation).
   // `path` is emptied first and stays empty when the call fails.
   virtual bool SpecialFolderPath(int csidlFolder, std::string& path) = 0;
+  // GetEnvironmentVariableA(name, buffer of 32767); `value` is empty when the
+  // variable is not set.
+  virtual bool EnvironmentVariable(const std::string& name, std::string& value) = 0;
   // GetProfilesDirectoryA: the folder that holds the user profiles. Found at
   // run time in userenv.dll, which systems before major version 5 lack:
   // there the call fails.

@@ -249,6 +249,14 @@ bool Win32Services::SpecialFolderPath(int csidlFolder, std::string& path) {
   return true;
 }
 
+bool Win32Services::EnvironmentVariable(const std::string& name, std::string& value) {
+  constexpr DWORD kLargest = 32767;  // the longest value a variable can hold
+  std::vector<char> buffer(kLargest + 1, '\0');
+  DWORD length = GetEnvironmentVariableA(name.c_str(), buffer.data(), kLargest + 1);
+  value = length > 0 && length <= kLargest ? std::string(buffer.data(), length) : std::string();
+  return length > 0 && length <= kLargest;
+}
+
 bool Win32Services::ProfilesDirectory(std::string& path) {
   // Looked up at run time: a static import would keep the program from
   // starting on systems whose userenv.dll lacks the function, or that have none.

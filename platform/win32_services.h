@@ -35,6 +35,7 @@ class Win32Services : public IWindowsServices {
   AnsiCodePage CodePage() override;
 
   bool SpecialFolderPath(int csidlFolder, std::string& path) override;
+  bool EnvironmentVariable(const std::string& name, std::string& value) override;
   bool ProfilesDirectory(std::string& path) override;
   int ShellFileOperation(WindowHandle owner, unsigned operation, const char* fromList,
                          unsigned flags) override;

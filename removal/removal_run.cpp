@@ -17,6 +17,9 @@ constexpr int kGuardedFolders[] = {
     csidl::kCommonAppData,
 };
 
+// The native Program Files folders of 64-bit Windows.
+constexpr const char* kNativeProgramFolderVariables[] = {"ProgramW6432", "CommonProgramW6432"};
+
 // Every user's profile is protected, not only the current user's: the
 // folders that stand in the folder that holds the profiles.
 void AddUserProfiles(IWindowsServices& services, const std::string& profilesFolder,
@@ -177,6 +180,12 @@ void UninstallEngine::LoadProtectedFolders(const ShellFolders& folders) {
   std::string buffer;
   for (int folder : kGuardedFolders) {
     m_services.SpecialFolderPath(folder, buffer);
+    m_protectedFolders.push_back(buffer);
+  }
+  // A 32-bit program on 64-bit Windows is shown the x86 folders for both
+  // Program Files queries; the native ones are named only by these.
+  for (const char* variable : kNativeProgramFolderVariables) {
+    m_services.EnvironmentVariable(variable, buffer);
     m_protectedFolders.push_back(buffer);
   }
   m_services.ProfilesDirectory(buffer);

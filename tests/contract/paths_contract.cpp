@@ -73,6 +73,17 @@ TEST_F(PathsContract, DriveCIsFixedAndAnUnknownDriveHasNoRoot) {
   EXPECT_EQ(services->DriveType("Q:\\"), kDriveNoRootDir);
 }
 
+TEST_F(PathsContract, EnvironmentVariablesAreReadWholeByAnyCaseAndUnsetOnesAreNotFound) {
+  ASSERT_TRUE(machine->SetEnvironment("RMLC_CONTRACT_FOLDER", "C:\\Program Files\\Common Files"));
+  std::string value = "stale";
+  EXPECT_TRUE(services->EnvironmentVariable("rmlc_contract_folder", value));
+  EXPECT_EQ(value, "C:\\Program Files\\Common Files");
+  value = "stale";
+  EXPECT_FALSE(services->EnvironmentVariable("RMLC_CONTRACT_UNSET", value));
+  EXPECT_EQ(value, "");
+  EXPECT_EQ(services->LastError(), winerr::kEnvVarNotFound);
+}
+
 TEST_F(PathsContract, CodePage932KeepsATrailBackslashInsideItsCharacter) {
   if (!machine->UseCodePage(932)) {
     // The run made for this case must not pass by skipping it.

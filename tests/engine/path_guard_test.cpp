@@ -99,6 +99,24 @@ TEST(PathGuard, AProtectedFolderKnownOnlyByItsShortNameIsStillGuarded) {
   EXPECT_FALSE(b.machine->Exists("C:\\Program Files\\Marlo Coach"));
 }
 
+TEST(PathGuard, TheNativeProgramFilesOfA64BitSystemIsGuardedInA32BitProgram) {
+  // A 32-bit program on 64-bit Windows is shown "Program Files (x86)" for
+  // both Program Files queries; only the environment names the native ones.
+  for (bool named : {true, false}) {
+    Bench b;
+    b.machine->AddFolder("C:\\Program Files (x86)\\Common Files");
+    b.machine->SetSpecialFolder(csidl::kProgramFiles, "C:\\Program Files (x86)");
+    b.machine->SetSpecialFolder(csidl::kProgramFilesX86, "C:\\Program Files (x86)");
+    b.machine->SetSpecialFolder(csidl::kProgramFilesCommon, "C:\\Program Files (x86)\\Common Files");
+    if (named) {
+      b.machine->SetEnvironmentVariable("ProgramW6432", "C:\\Program Files");
+      b.machine->SetEnvironmentVariable("CommonProgramW6432", "C:\\Program Files\\Common Files");
+    }
+    EXPECT_NE(b.engine.ShellDeleteFolder(FakeRunUi::kMainWindow, "C:\\Program Files"), named);
+    EXPECT_EQ(b.machine->Exists("C:\\Program Files\\Common Files"), named);
+  }
+}
+
 TEST(PathGuard, ALocationWithATrailBackslashCharacterIsConfirmedAndRemoved) {
   Bench b;
   b.machine->SetCodePage(932);

@@ -136,6 +136,7 @@ struct SimMachine::Impl {
   // Shell and system.
   std::map<int, std::string> specialFolders;
   std::optional<std::string> profilesDir;
+  std::map<std::string, std::string> environment;  // keyed by upper-case name
   OsVersion version{6, 1, 7601, 2};
   std::string userName;
   std::optional<std::string> browsePath;
@@ -867,6 +868,18 @@ void SimMachine::SetSpecialFolder(int csidlFolder, const std::string& path) {
 
 void SimMachine::SetProfilesDirectory(const std::string& path) { m_impl->profilesDir = path; }
 
+namespace {
+std::string Upper(std::string text) {
+  for (char& c : text)
+    if (c >= 'a' && c <= 'z') c = static_cast<char>(c - 'a' + 'A');
+  return text;
+}
+}  // namespace
+
+void SimMachine::SetEnvironmentVariable(const std::string& name, const std::string& value) {
+  m_impl->environment[Upper(name)] = value;
+}
+
 void SimMachine::SetOsVersion(std::uint32_t major, std::uint32_t minor) {
   m_impl->version.major = major;
   m_impl->version.minor = minor;
@@ -1261,6 +1274,18 @@ bool SimMachine::SpecialFolderPath(int csidlFolder, std::string& path) {
   FsNode* node = m.Resolve(it->second, p) ? m.Lookup(p) : nullptr;
   if (!node || !node->folder) return m.Fail(winerr::kFileNotFound);
   path = it->second;
+  return m.Succeed();
+}
+
+bool SimMachine::EnvironmentVariable(const std::string& name, std::string& value) {
+  value.clear();
+  Impl& m = *m_impl;
+  if (auto fault = m.Begin(Call::EnvironmentVariable, name)) return m.Fail(*fault);
+  // Names are case-insensitive; an empty value counts as unset, as
+  // GetEnvironmentVariableA's result of 0 does.
+  auto it = m.environment.find(Upper(name));
+  if (it == m.environment.end() || it->second.empty()) return m.Fail(winerr::kEnvVarNotFound);
+  value = it->second;
   return m.Succeed();
 }
 

@@ -22,7 +22,7 @@ class SimMachine : public IWindowsServices {
     RemoveFile, RemoveDir, ClearFileAttributes, SpecialFolderPath,
     ProfilesDirectory, ShellFileOperation, ComInitialize, ComUninitialize,
     BrowseForFolder, PathFromItemList, FreeItemList, GetOsVersion, UserName,
-    FullPathName, LongPathName, IdentityOf, DriveType, CodePage,
+    FullPathName, LongPathName, IdentityOf, DriveType, CodePage, EnvironmentVariable,
   };
   struct CallRecord {
     Call call;
@@ -120,6 +120,8 @@ class SimMachine : public IWindowsServices {
   // --- Seeding: shell and system ---
   void SetSpecialFolder(int csidlFolder, const std::string& path);  // unset: the call fails
   void SetProfilesDirectory(const std::string& path);
+  // An environment variable of the process (unset ones are not found).
+  void SetEnvironmentVariable(const std::string& name, const std::string& value);
   void SetOsVersion(std::uint32_t major, std::uint32_t minor);
   void SetUserName(const std::string& name);
   // What the folder browser returns next: a path, or nothing (cancelled).
@@ -161,6 +163,7 @@ class SimMachine : public IWindowsServices {
   unsigned DriveType(const std::string& rootPath) override;
   AnsiCodePage CodePage() override;
   bool SpecialFolderPath(int csidlFolder, std::string& path) override;
+  bool EnvironmentVariable(const std::string& name, std::string& value) override;
   bool ProfilesDirectory(std::string& path) override;
   int ShellFileOperation(WindowHandle owner, unsigned operation, const char* fromList,
                          unsigned flags) override;

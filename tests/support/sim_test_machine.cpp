@@ -65,6 +65,10 @@ class SimTestMachine : public ITestMachine {
   }
   void ReleaseHeld() override { m_machine->ReleaseAll(); }
   std::string ShortPath(const std::string& path) override { return m_machine->ShortPathOf(path); }
+  bool SetEnvironment(const std::string& name, const std::string& value) override {
+    m_machine->SetEnvironmentVariable(name, value);
+    return true;
+  }
   bool UseCodePage(std::uint32_t id) override {
     m_machine->SetCodePage(id);
     return true;

@@ -48,6 +48,8 @@ class ITestMachine {
   // True when the services work in ANSI code page `id`: the simulation
   // switches to it, the real machine only tells whether it was started in it.
   virtual bool UseCodePage(std::uint32_t id) = 0;
+  // Sets an environment variable of the process that the services read.
+  virtual bool SetEnvironment(const std::string& name, const std::string& value) = 0;
   // Original paths of everything in the Recycle Bin that came from under `folder`.
   virtual std::vector<std::string> RecycledFrom(const std::string& folder) = 0;
 

@@ -316,6 +316,9 @@ class Win32TestMachine : public ITestMachine {
   // Wine takes the ANSI code page from the locale it is started in
   // (LC_ALL=ja_JP.UTF-8 gives 932); a running program cannot change it.
   bool UseCodePage(std::uint32_t id) override { return GetACP() == id; }
+  bool SetEnvironment(const std::string& name, const std::string& value) override {
+    return SetEnvironmentVariableA(name.c_str(), value.c_str()) != 0;
+  }
 
   // Only what was recycled while this machine existed: the trash belongs to
   // the whole Wine prefix, and earlier processes may have used the same name.
