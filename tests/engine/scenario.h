@@ -22,6 +22,11 @@ constexpr char kCommonDesktop[] = "C:\\users\\Public\\Desktop";
 constexpr char kCommonStartMenu[] = "C:\\ProgramData\\Microsoft\\Windows\\Start Menu";
 constexpr char kUserStartMenu[] = "C:\\users\\tech\\AppData\\Roaming\\Microsoft\\Windows\\Start Menu";
 constexpr char kBackup[] = "C:\\users\\tech\\Desktop\\Marlo Coach Saved Student Data";
+constexpr char kStudents[] = "C:\\Program Files\\Marlo Coach\\Students";
+// The message that ends a run whose student data could not be copied.
+constexpr char kCopyFailed[] =
+    "Unable to copy your student data.  Please copy manually, then try removing the installation "
+    "again.  Contact BLG at (555)555-0142 if you have any questions.";
 constexpr char kProductKey[] = "Software\\Bellmont Learning Group\\Marlo Coach";
 constexpr char kUninstallKey[] = "Software\\Microsoft\\Windows\\CurrentVersion\\Uninstall";
 

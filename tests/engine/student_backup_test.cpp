@@ -10,11 +10,9 @@ using scenario::Bench;
 
 namespace {
 
-const char kCopyFailed[] =
-    "Unable to copy your student data.  Please copy manually, then try removing the installation "
-    "again.  Contact BLG at (555)555-0142 if you have any questions.";
+using scenario::kCopyFailed;
 const std::string kBackup = scenario::kBackup;
-const std::string kStudents = std::string(scenario::kLocation) + "\\Students";
+const std::string kStudents = scenario::kStudents;
 
 // The run stopped after step 1: the message, the progress window closed, no
 // report, nothing of the product touched.

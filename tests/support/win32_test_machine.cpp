@@ -54,6 +54,12 @@ class FileHandle {
   HANDLE m_handle;
 };
 
+bool WriteAll(HANDLE file, const std::string& bytes) {
+  DWORD written = 0;
+  return WriteFile(file, bytes.data(), static_cast<DWORD>(bytes.size()), &written, nullptr) &&
+         written == bytes.size();
+}
+
 // Names of the entries of a folder (without "." and ".."), read via `pattern`.
 std::vector<WIN32_FIND_DATAA> ListFolder(const std::string& pattern) {
   std::vector<WIN32_FIND_DATAA> entries;
@@ -217,11 +223,7 @@ class Win32TestMachine : public ITestMachine {
     if (!InScratch(path)) return false;
     FileHandle file(CreateFileA(path.c_str(), GENERIC_WRITE, 0, nullptr, CREATE_ALWAYS,
                                 FILE_ATTRIBUTE_NORMAL, nullptr));
-    DWORD written = 0;
-    return file.IsOpen() &&
-           WriteFile(file.Get(), bytes.data(), static_cast<DWORD>(bytes.size()), &written,
-                     nullptr) &&
-           written == bytes.size();
+    return file.IsOpen() && WriteAll(file.Get(), bytes);
   }
 
   bool GetFile(const std::string& path, std::string& bytes) override {
@@ -246,11 +248,7 @@ class Win32TestMachine : public ITestMachine {
     std::wstring path = WideFrom(folder, CP_ACP) + L"\\" + WideFrom(utf8Name, CP_UTF8);
     FileHandle file(CreateFileW(path.c_str(), GENERIC_WRITE, 0, nullptr, CREATE_NEW,
                                 FILE_ATTRIBUTE_NORMAL, nullptr));
-    DWORD written = 0;
-    return file.IsOpen() &&
-           WriteFile(file.Get(), bytes.data(), static_cast<DWORD>(bytes.size()), &written,
-                     nullptr) &&
-           written == bytes.size();
+    return file.IsOpen() && WriteAll(file.Get(), bytes);
   }
 
   bool MakeFolderLink(const std::string& link, const std::string& target) override {
