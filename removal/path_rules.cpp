@@ -197,10 +197,18 @@ bool BuildSourceList(const std::string& path, char (&buffer)[kSourceListCapacity
   return true;
 }
 
-std::string WithSingleSeparators(const std::string& path) {
+std::string WithSingleSeparators(const std::string& path, const AnsiCodePage& codePage) {
   const std::size_t keep = path.compare(0, 2, "\\\\") == 0 ? 2 : 0;
   std::string out = path.substr(0, keep);
-  for (std::size_t i = keep; i < path.size(); ++i)
-    if (path[i] != '\\' || out.size() == keep || out.back() != '\\') out += path[i];
+  // The second byte of a double-byte character may be 0x5C: it is part of
+  // that character, never a separator, before or after a real one.
+  bool afterSeparator = false;
+  for (std::size_t pos = keep; pos < path.size();) {
+    const std::size_t length = codePage.CharLength(path, pos);
+    const bool separator = length == 1 && path[pos] == '\\';
+    if (!separator || out.size() == keep || !afterSeparator) out.append(path, pos, length);
+    afterSeparator = separator;
+    pos += length;
+  }
   return out;
 }

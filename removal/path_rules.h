@@ -76,4 +76,5 @@ bool BuildSourceList(const std::string& path, char (&buffer)[kSourceListCapacity
 // it; a network path's two leading backslashes stay. The ANSI calls measure
 // the text they are given against their length limit, so a path built with
 // doubled separators is passed on in this form.
-std::string WithSingleSeparators(const std::string& path);
+std::string WithSingleSeparators(const std::string& path,
+                                const AnsiCodePage& codePage = AnsiCodePage());

@@ -130,12 +130,13 @@ bool UninstallEngine::DeleteFolderTree(std::string& parent, const std::string& n
   // prefix test below may match a sibling such as "... Data.zip"), nothing
   // is deleted. The calls get the paths with single separators (see
   // WithSingleSeparators); the detail line and the messages show them as built.
-  if (!m_services.SetCurrentDir(WithSingleSeparators(folder))) return false;
-  if (!FindFile(m_services, WithSingleSeparators(parent + "\\" + name + "*.*"))) return false;
+  if (!m_services.SetCurrentDir(WithSingleSeparators(folder, CodePage()))) return false;
+  if (!FindFile(m_services, WithSingleSeparators(parent + "\\" + name + "*.*", CodePage())))
+    return false;
   {
     UniqueFind find(m_services);
     FindData entry;
-    if (find.First(WithSingleSeparators(folder + "\\*"), entry)) {
+    if (find.First(WithSingleSeparators(folder + "\\*", CodePage()), entry)) {
       do {
         if (IsDotEntry(entry.name)) continue;
         // A linked folder is neither entered nor removed: RemoveDirectoryA
@@ -152,13 +153,16 @@ bool UninstallEngine::DeleteFolderTree(std::string& parent, const std::string& n
       } while (find.Next(entry));
     }
   }
-  if (!parent.empty() && parent.back() != '\\') parent += '\\';
-  m_services.SetCurrentDir(WithSingleSeparators(parent));  // so that the folder is not in use
+  // A trailing 0x5C that ends a double-byte character is no separator.
+  if (!parent.empty() && WithoutTrailingBackslashes(parent, CodePage()).size() == parent.size())
+    parent += '\\';
+  // Out of the folder, so that it is not in use.
+  m_services.SetCurrentDir(WithSingleSeparators(parent, CodePage()));
   return RemoveBackupFolder(folder);
 }
 
 bool UninstallEngine::DeleteBackupFile(const std::string& path) {
-  const std::string callPath = WithSingleSeparators(path);
+  const std::string callPath = WithSingleSeparators(path, CodePage());
   m_services.ClearFileAttributes(callPath);  // a file that cannot be opened keeps its attributes
   m_ui.SetDetailLine(path);
   m_ui.RedrawProgress();
@@ -168,7 +172,7 @@ bool UninstallEngine::DeleteBackupFile(const std::string& path) {
 }
 
 bool UninstallEngine::RemoveBackupFolder(const std::string& path) {
-  if (m_services.RemoveDir(WithSingleSeparators(path))) return true;
+  if (m_services.RemoveDir(WithSingleSeparators(path, CodePage()))) return true;
   ReportFolderKept(path);
   return false;
 }

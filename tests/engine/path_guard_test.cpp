@@ -39,6 +39,10 @@ TEST(PathRules, DoubleByteCharactersAreNeverSplitAtTheirSecondByte) {
   EXPECT_EQ(DropLastComponent("C:\\" + kTrailBackslash, cp932), "C:");
   EXPECT_EQ(StudentsFolderFor(kTrailBackslash + "\\Apps", cp932),
             kTrailBackslash + "\\MLC Students");
+  EXPECT_EQ(WithSingleSeparators(folder + "\\\\Marlo", cp932), folder + "\\Marlo");
+  EXPECT_EQ(WithSingleSeparators("C:\\" + kTrailBackslash + "\\x", cp932),
+            "C:\\" + kTrailBackslash + "\\x");
+  EXPECT_EQ(WithSingleSeparators("C:\\" + kTrailBackslash + "\\x"), "C:\\\x95\\x");
   // Read byte by byte, the same text ends in a backslash.
   EXPECT_EQ(WithoutTrailingBackslashes(folder), "C:\\Apps\\\x95");
 
