@@ -35,7 +35,7 @@ bool UninstallEngine::BackUpStudentData(const std::string& userDesktop) {
         WithoutTrailingBackslashes(m_state.m_location, CodePage()) + "\\" + texts::kStudentsName;
     m_copyMade.clear();
     m_copyMadeKeys.clear();
-    if (created) RecordMade(backup, true);
+    m_copyIntoNewFolder = created;
     if (usable && CopyTree(source, backup)) return true;
     if (created) {
       std::string parent = userDesktop;
@@ -53,7 +53,18 @@ bool UninstallEngine::BackUpStudentData(const std::string& userDesktop) {
 bool UninstallEngine::CopyFolderTree(const std::string& source, const std::string& destination) {
   m_copyMade.clear();
   m_copyMadeKeys.clear();
+  m_copyIntoNewFolder = IsEmptyFolder(destination);
   return CopyTree(source, destination);
+}
+
+bool UninstallEngine::IsEmptyFolder(const std::string& folder) {
+  UniqueFind find(m_services);
+  FindData entry;
+  if (!find.First(WithSingleSeparators(folder + "\\*", CodePage()), entry)) return false;
+  do {
+    if (!IsDotEntry(entry.name)) return false;
+  } while (find.Next(entry));
+  return m_services.LastError() == winerr::kNoMoreFiles;
 }
 
 bool UninstallEngine::CopyTree(const std::string& source, const std::string& destination) {
@@ -102,6 +113,9 @@ bool UninstallEngine::IsExistingFile(const std::string& path) {
 }
 
 void UninstallEngine::RecordMade(const std::string& path, bool folder) {
+  // In a folder that held nothing before, all of it is this copy's: nothing
+  // needs to be remembered, and the memory stays bounded by the depth.
+  if (m_copyIntoNewFolder) return;
   m_copyMade.emplace_back(path, folder);
   m_copyMadeKeys.insert(ComparablePath(path));
 }
@@ -110,7 +124,7 @@ void UninstallEngine::RecordMade(const std::string& path, bool folder) {
 // empty when the copy made it; this also holds for names that differ only in
 // a case the comparison does not fold).
 bool UninstallEngine::MadeByThisCopy(const std::string& path) const {
-  return m_copyMadeKeys.count(ComparablePath(path)) != 0 ||
+  return m_copyIntoNewFolder || m_copyMadeKeys.count(ComparablePath(path)) != 0 ||
          m_copyMadeKeys.count(ComparablePath(ParentFolderOf(path))) != 0;
 }
 

@@ -101,6 +101,7 @@ class UninstallEngine {
   bool IsExistingFile(const std::string& path);
   void RecordMade(const std::string& path, bool folder);
   bool MadeByThisCopy(const std::string& path) const;
+  bool IsEmptyFolder(const std::string& folder);
   void UndoCopy(const std::string& userDesktop);
   bool DeleteBackupFile(const std::string& path);
   bool RemoveBackupFolder(const std::string& path);
@@ -129,6 +130,9 @@ class UninstallEngine {
   // them, true for a folder), and the same paths in comparable form.
   std::vector<std::pair<std::string, bool>> m_copyMade;
   std::set<std::string> m_copyMadeKeys;
+  // True when the copy's destination held nothing before it: then everything
+  // in it is the copy's own, and nothing is recorded.
+  bool m_copyIntoNewFolder = false;
   // Folders no deletion may touch, read once per run: as the system names
   // them and as it resolves them, and the identities of those folders and of
   // every folder that holds one.
