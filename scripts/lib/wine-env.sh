@@ -47,7 +47,10 @@ rmlc_wine_probe32() {
     RMLC_WINE_PROBE_ERROR=""
     return 0
   fi
-  RMLC_WINE_PROBE_ERROR="$loader does not start: $(head -n1 <<<"$version")"
+  # The shell words a refused start "<script>: line N: <loader>: <why>";
+  # keep only the why.
+  version=$(head -n1 <<<"$version" | sed -E 's/^.*: line [0-9]+: //')
+  RMLC_WINE_PROBE_ERROR="$loader does not start: ${version#"$loader: "}"
   return 1
 }
 

@@ -64,8 +64,11 @@ for loader in foreign refusing silent missing; do
   check "$loader loader: the note says why" 1 \
     "$([[ $note == "32-bit Windows programs are not run here ($work/$loader "*")" ]] && echo 1 || echo 0)"
 done
+note=$(field "$(probe "$work/foreign")" 3)
 check "the foreign loader's error is the kernel's" 1 \
-  "$([[ $(field "$(probe "$work/foreign")" 3) == *"rror"* ]] && echo 1 || echo 0)"
+  "$([[ $note == *"rror"* ]] && echo 1 || echo 0)"
+check "the note is free of the shell's own words" 1 \
+  "$([[ $note != *": line "* && $note != *"start: $work/foreign"* ]] && echo 1 || echo 0)"
 
 # A loader that works, and the forced 64-bit mode on the same machine.
 script "$work/working" 'echo wine-8.0'
