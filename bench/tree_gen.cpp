@@ -29,9 +29,9 @@ std::uint64_t HashOf(const std::string& text) {
   return hash;
 }
 
-std::string Numbered(const char* stem, int number) {
+std::string Numbered(const char* stem, int number, std::size_t width) {
   std::string digits = std::to_string(number);
-  if (digits.size() < 4) digits.insert(0, 4 - digits.size(), '0');
+  if (digits.size() < width) digits.insert(0, width - digits.size(), '0');
   return stem + digits;
 }
 
@@ -68,7 +68,7 @@ std::vector<TreeEntry> PlanTree(const TreeShape& shape) {
     for (std::size_t p = 0; p < parents; ++p) {
       const std::string base = depth == 1 ? std::string() : plan[level[p]].path + "/";
       for (int child = 0; child < shape.fanOut; ++child) {
-        plan.push_back({base + Numbered(depth == 1 ? "Class " : "Student ", child + 1), true, 0,
+        plan.push_back({base + Numbered(depth == 1 ? "Class " : "Student ", child + 1, 4), true, 0,
                         false});
         next.push_back(plan.size() - 1);
       }
@@ -82,7 +82,10 @@ std::vector<TreeEntry> PlanTree(const TreeShape& shape) {
     const std::size_t slot = random.Below(folders.size() + 1);
     const std::string base = slot == 0 ? std::string() : plan[folders[slot - 1]].path + "/";
     TreeEntry entry;
-    entry.path = base + Numbered("work", file) + kExtensions[random.Below(6)];
+    // Six digits: every name has the same shape up to a million files, a
+    // long name with an 8.3 name beside it, so that trees of different
+    // sizes cost the same per file.
+    entry.path = base + Numbered("work", file, 6) + kExtensions[random.Below(6)];
     entry.size = static_cast<std::uint32_t>(shape.minSize * std::exp(spread * random.Unit()));
     entry.readOnly = static_cast<int>(random.Below(100)) < shape.readOnlyPercent;
     plan.push_back(entry);

@@ -6,7 +6,6 @@
 
 #ifdef RMLC_SAME_IMPORTS
 #include <shlobj.h>
-#include <userenv.h>
 #endif
 
 namespace {
@@ -28,7 +27,6 @@ int WINAPI WinMain(HINSTANCE instance, HINSTANCE, LPSTR, int) {
   if (GetTickCount() == 1) {
     CoInitialize(nullptr);
     SHGetSpecialFolderPathA(nullptr, nullptr, 0, FALSE);
-    GetProfilesDirectoryA(nullptr, nullptr);
     RegCloseKey(nullptr);
   }
 #endif

@@ -1,6 +1,7 @@
 // The bad inputs that Wine can make for real, on the real Windows calls:
 // long paths, names outside the ANSI code page, a file held open without
-// sharing, read-only, hidden and system files, and protected locations.
+// sharing, read-only, hidden and system files, and protected locations
+// however they are spelled.
 // Everything happens in a scratch folder C:\rmlc-reliability\<pid>, made
 // fresh for each test and removed after it.
 #include <windows.h>
@@ -246,6 +247,28 @@ TEST_F(WineCases, ProtectedLocationsAreRefused) {
   }
   EXPECT_TRUE(ExistsW(Wide(std::string(windows) + "\\system32")));
   EXPECT_TRUE(ExistsW(Wide(desktop)));
+}
+
+// Program Files and Common Files by their 8.3 names, through the device
+// namespace and through the administrative share: each is the same folder,
+// and each is refused and reported, with nothing recycled.
+TEST_F(WineCases, OtherSpellingsOfProgramFilesAreRefused) {
+  std::string programFiles, commonFiles;
+  ASSERT_TRUE(services_.SpecialFolderPath(0x26, programFiles));  // CSIDL_PROGRAM_FILES
+  ASSERT_TRUE(services_.SpecialFolderPath(0x2B, commonFiles));   // CSIDL_PROGRAM_FILES_COMMON
+  char shortName[MAX_PATH] = {0};
+  ASSERT_GT(GetShortPathNameA(programFiles.c_str(), shortName, MAX_PATH), 0u);
+  ASSERT_NE(std::string(shortName), programFiles);  // Wine makes one for a long name
+  char shortCommon[MAX_PATH] = {0};
+  ASSERT_GT(GetShortPathNameA(commonFiles.c_str(), shortCommon, MAX_PATH), 0u);
+  for (const std::string& target :
+       {std::string(shortName), std::string(shortCommon), "\\\\.\\" + commonFiles,
+        "\\\\?\\" + programFiles, "\\\\localhost\\C$" + programFiles.substr(2)}) {
+    EXPECT_FALSE(engine_.ShellDeleteFolder(0, target)) << target;
+    EXPECT_TRUE(ui_.AnyBoxContains("Could not delete: " + target)) << target;
+  }
+  EXPECT_TRUE(ExistsW(Wide(programFiles)));
+  EXPECT_TRUE(ExistsW(Wide(commonFiles)));
 }
 
 }  // namespace

@@ -79,6 +79,10 @@ struct FsNode {
   std::uint32_t attributes = 0;
   std::uint64_t writeTime = 0;
   std::map<std::string, std::unique_ptr<FsNode>> children;  // keyed by lower-case name
+  std::map<std::string, FsNode*> byShortName;  // the children that have one, by its key
+  // The last "~N" given for each front and extension, so that naming the
+  // next of many similar names does not try every number before it.
+  std::map<std::string, int> lastShortNumber;
 };
 
 struct RegNode {
@@ -266,16 +270,21 @@ struct SimMachine::Impl {
     auto it = folder.children.find(key);
     if (it != folder.children.end())
       return it->second->ansiName.empty() ? it->second.get() : nullptr;
-    for (const auto& child : folder.children)
-      if (!child.second->shortName.empty() && child.second->ansiName.empty() &&
-          Key(child.second->shortName) == key)
-        return child.second.get();
+    auto byShort = folder.byShortName.find(key);
+    if (byShort != folder.byShortName.end() && byShort->second->ansiName.empty())
+      return byShort->second;
     return nullptr;
+  }
+
+  // Takes an entry out of its folder, with its short name.
+  void Detach(FsNode& folder, const FsNode& child) const {
+    if (!child.shortName.empty()) folder.byShortName.erase(Key(child.shortName));
+    folder.children.erase(Key(child.name));
   }
 
   // The 8.3 name Windows makes for a new entry ("Program Files" gets
   // "PROGRA~1"); empty when the name is a valid 8.3 name already.
-  std::string ShortNameFor(const FsNode& folder, const std::string& name) const {
+  std::string ShortNameFor(FsNode& folder, const std::string& name) const {
     std::size_t dot = name.rfind('.');
     std::string base = dot == std::string::npos ? name : name.substr(0, dot);
     std::string ext = dot == std::string::npos ? std::string() : name.substr(dot + 1);
@@ -302,9 +311,14 @@ struct SimMachine::Impl {
     };
     std::string front = squeeze(base, 6);
     std::string tail = ext.empty() ? std::string() : "." + squeeze(ext, 3);
-    for (int n = 1;; ++n) {
+    // Windows tries ~1 to ~4 first, then goes on past the ones in use.
+    int& last = folder.lastShortNumber[Key(front + tail)];
+    for (int n = 1;; n = n < 4 ? n + 1 : std::max(n + 1, last + 1)) {
       std::string candidate = front + "~" + std::to_string(n) + tail;
-      if (!Child(folder, candidate)) return candidate;
+      if (!Child(folder, candidate)) {
+        last = std::max(last, n);
+        return candidate;
+      }
     }
   }
 
@@ -425,6 +439,7 @@ struct SimMachine::Impl {
     node->folder = folder;
     node->attributes = folder ? 0 : kAttrArchive;
     FsNode* raw = node.get();
+    if (!raw->shortName.empty()) parent.byShortName[Key(raw->shortName)] = raw;
     parent.children[Key(name)] = std::move(node);
     return raw;
   }
@@ -456,7 +471,7 @@ struct SimMachine::Impl {
     } else if (IsHeld(p)) {
       return winerr::kSharingViolation;
     }
-    parent.children.erase(Key(node->name));
+    Detach(parent, *node);
     ++permanentlyDeleted;
     return 0;
   }
@@ -487,7 +502,7 @@ struct SimMachine::Impl {
     if (PathKey(p) == PathKey(currentDir) || IsHeld(p)) return DeleteTree(folder, p);
     FsNode* node = Lookup(p, false);
     Flatten(*node, StoredPath(p), true, recycled);
-    folder.children.erase(Key(node->name));
+    Detach(folder, *node);
     return 0;
   }
 
@@ -1138,7 +1153,7 @@ bool SimMachine::RemoveFile(const std::string& path) {
   if (!node) return false;
   if (long error = m.OpenError(*node, p)) return m.Fail(error);
   if ((node->attributes & kAttrReadOnly) != 0) return m.Fail(winerr::kAccessDenied);
-  m.ParentOf(p)->children.erase(m.Key(node->name));
+  m.Detach(*m.ParentOf(p), *node);
   return m.Succeed();
 }
 
@@ -1155,7 +1170,7 @@ bool SimMachine::RemoveDir(const std::string& path) {
     if (!node->children.empty()) return m.Fail(winerr::kDirNotEmpty);
     FsNode* holder = m.ParentOf(*link);
     if (!holder) return m.Fail(winerr::kAccessDenied);
-    holder->children.erase(m.Key(m.Lookup(*link, false)->name));
+    m.Detach(*holder, *m.Lookup(*link, false));
     return m.Succeed();
   }
   if (p.parts.empty()) return m.Fail(winerr::kAccessDenied);
@@ -1163,7 +1178,7 @@ bool SimMachine::RemoveDir(const std::string& path) {
   // violation. A folder that holds it is not empty.
   if (m.PathKey(p) == m.PathKey(m.currentDir)) return m.Fail(winerr::kSharingViolation);
   if (!node->children.empty()) return m.Fail(winerr::kDirNotEmpty);
-  m.ParentOf(p)->children.erase(m.Key(node->name));
+  m.Detach(*m.ParentOf(p), *node);
   return m.Succeed();
 }
 

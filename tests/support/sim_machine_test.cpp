@@ -285,6 +285,36 @@ TEST_F(SimMachineTest, ShellDeleteWithoutUndoStopsAtAHeldFile) {
   EXPECT_TRUE(sim->IsFolder("C:\\users\\tech"));
 }
 
+// Many names with the same first six letters each get an 8.3 name of their
+// own; a removed entry's short name no longer leads anywhere, and a new entry
+// may take it.
+TEST_F(SimMachineTest, ShortNamesStayUniqueAndFollowTheirEntries) {
+  std::set<std::string> shortNames;
+  for (int i = 0; i < 12; ++i) {
+    const std::string path = "C:\\Data\\homework " + std::to_string(i) + ".txt";
+    ASSERT_TRUE(sim->AddFile(path, std::to_string(i)));
+    const std::string shortPath = sim->ShortPathOf(path);
+    EXPECT_EQ(shortPath.rfind("C:\\Data\\HOMEWO~", 0), 0u) << shortPath;
+    EXPECT_TRUE(shortNames.insert(shortPath).second) << shortPath;
+    EXPECT_TRUE(sim->Exists(shortPath));
+  }
+  EXPECT_TRUE(sim->Exists("C:\\Data\\HOMEWO~1.TXT"));
+  EXPECT_TRUE(sim->Exists("C:\\Data\\homewo~12.txt"));
+  const std::string first = sim->ShortPathOf("C:\\Data\\homework 0.txt");
+  const std::string last = sim->ShortPathOf("C:\\Data\\homework 11.txt");
+  ASSERT_TRUE(sim->RemoveFile(first));
+  ASSERT_TRUE(sim->RemoveFile("C:\\Data\\homework 11.txt"));
+  EXPECT_FALSE(sim->Exists(first));
+  EXPECT_FALSE(sim->Exists(last));
+  ASSERT_TRUE(sim->AddFile("C:\\Data\\homework new.txt", "new"));
+  EXPECT_EQ(sim->ShortPathOf("C:\\Data\\homework new.txt"), first);
+  ASSERT_TRUE(sim->AddFolder("C:\\Data\\homework folder"));
+  const std::string folder = sim->ShortPathOf("C:\\Data\\homework folder");
+  EXPECT_EQ(shortNames.count(folder), 0u) << folder;
+  ASSERT_TRUE(sim->RemoveDir(folder));
+  EXPECT_FALSE(sim->Exists("C:\\Data\\homework folder"));
+}
+
 TEST_F(SimMachineTest, PathsResolveLikeWindowsFullPaths) {
   sim->AddDrive('d');
   ASSERT_TRUE(sim->AddFolder("D:\\Apps\\Marlo"));
