@@ -39,7 +39,14 @@ rmlc_install_missing() {
     return 1
   fi
   export DEBIAN_FRONTEND=noninteractive
-  apt-get update -q
+  # A mirror caught mid-sync fails one index for a while: try again, then go
+  # on with the lists that did arrive; the install below says if they lack
+  # something.
+  local try
+  for try in 1 2 3; do
+    apt-get update -q && break
+    [ "$try" -lt 3 ] && { echo "apt-get update failed (try $try of 3); trying again" >&2; sleep 10; }
+  done
   apt-get install -y -q "${missing[@]}"
 }
 
