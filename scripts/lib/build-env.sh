@@ -47,7 +47,15 @@ rmlc_install_missing() {
     apt-get update -q && break
     [ "$try" -lt 3 ] && { echo "apt-get update failed (try $try of 3); trying again" >&2; sleep 10; }
   done
-  apt-get install -y -q "${missing[@]}"
+  apt-get install -y -q "${missing[@]}" && return 0
+  # With one architecture's update index missing, the two architectures are
+  # offered different versions of the same library, which cannot be
+  # installed side by side: take both from the release itself.
+  local release
+  release=$(. /etc/os-release && echo "${VERSION_CODENAME:-}")
+  [ -n "$release" ] || return 1
+  echo "installing again from $release alone, the same versions for both architectures" >&2
+  apt-get install -y -q -t "$release" "${missing[@]}"
 }
 
 # Options before "--" go to CMake when it configures; names after it are the
