@@ -1,5 +1,6 @@
 #include "app/uninstall_app.h"
 
+#include "platform/win32_libraries.h"
 #include "platform/win32_services.h"
 #include "ui/uninstall_dlg.h"
 
@@ -26,5 +27,7 @@ BOOL CUninstallApp::InitInstance() {
 }
 
 int WINAPI WinMain(HINSTANCE instance, HINSTANCE, LPSTR, int) {
+  // Before anything can load a DLL on the program's behalf.
+  NarrowDllSearch();
   return theApp.Start(instance);
 }

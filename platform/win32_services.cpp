@@ -1,6 +1,7 @@
 #include "platform/win32_services.h"
 
 #include "platform/win32_keys.h"
+#include "platform/win32_libraries.h"
 
 #include <windows.h>
 #include <shlobj.h>
@@ -262,18 +263,14 @@ bool Win32Services::ProfilesDirectory(std::string& path) {
   // starting on systems whose userenv.dll lacks the function, or that have none.
   using ProfilesDirectoryCall = BOOL(WINAPI*)(LPSTR, LPDWORD);
   path.clear();
-  HMODULE userenv = LoadLibraryA("userenv.dll");
-  if (!userenv) return false;
-  auto call = reinterpret_cast<ProfilesDirectoryCall>(
-      reinterpret_cast<void*>(GetProcAddress(userenv, "GetProfilesDirectoryA")));
+  SystemLibrary userenv("userenv.dll");
+  auto call = userenv.Get<ProfilesDirectoryCall>("GetProfilesDirectoryA");
+  if (!call) return false;  // the load's or the look-up's error stands
   char buffer[MAX_PATH] = {};
   DWORD size = sizeof buffer;
-  BOOL ok = call ? call(buffer, &size) : FALSE;
-  DWORD error = call ? GetLastError() : ERROR_PROC_NOT_FOUND;
-  FreeLibrary(userenv);
-  SetLastError(error);
-  if (ok) path = TextIn(buffer, sizeof buffer);
-  return ok != 0;
+  if (!call(buffer, &size)) return false;
+  path = TextIn(buffer, sizeof buffer);
+  return true;
 }
 
 int Win32Services::ShellFileOperation(WindowHandle owner, unsigned operation,

@@ -516,6 +516,31 @@ TEST_F(Journey, BelowVersion5TheDerivedFoldersAreLeftAlone) {
   ExpectDerivedShortcuts(true);
 }
 
+// A DLL that anyone could leave in the folder the program is started from
+// (Downloads, say) never runs inside the elevated program, not even where the
+// run looks up a function of that DLL's name.
+TEST_F(Journey, ADllLeftBesideTheProgramNeverRuns) {
+  char planted[MAX_PATH] = "";
+  ASSERT_TRUE(GetEnvironmentVariableA("RMLC_PLANTED_DLL", planted, sizeof planted))
+      << "no RMLC_PLANTED_DLL to plant";
+  // Both go again however the journey ends, so that no other journey meets them.
+  struct RemovedAtEnd {
+    std::string path;
+    ~RemovedAtEnd() { DeleteFileA(path.c_str()); }
+  };
+  const RemovedAtEnd marker{"C:\\planted-dll-ran.txt"};
+  const RemovedAtEnd besideProgram{g_exe.substr(0, g_exe.rfind('\\')) + "\\userenv.dll"};
+  DeleteFileA(marker.path.c_str());
+  ASSERT_TRUE(CopyFileA(check::WindowsPath(planted).c_str(), besideProgram.path.c_str(), FALSE));
+
+  ASSERT_NO_FATAL_FAILURE(Seed());
+  ASSERT_NO_FATAL_FAILURE(Start());
+  ASSERT_NO_FATAL_FAILURE(RemoveAndConfirm());  // the run reads the profiles folder
+  ASSERT_NO_FATAL_FAILURE(ExpectSuccess());
+  EXPECT_FALSE(seed::PathExists(marker.path)) << "the DLL beside the program ran inside it";
+  ExpectAllRemoved();
+}
+
 // --- the version block -------------------------------------------------------
 
 // The string table's keys in the order they stand in the block.
