@@ -253,6 +253,18 @@ void AddFileCases(std::vector<Case>& cases) {
   }
   {
     Case c;
+    c.name = "StudentFileUnderTheCopysTemporaryName";
+    c.prepare = [](Bench& b, Installation& inst) {
+      // A copy cut short by an earlier run could pass for it in the backup.
+      const std::string path = kStudents + "\\class1\\rmlc~cpy.tmp";
+      b.machine->AddFile(path, "a student's own file");
+      inst.studentFiles[path] = "a student's own file";
+    };
+    c.expect = [](const Bench& b, const Installation&) { ExpectAbandoned(b); };
+    cases.push_back(c);
+  }
+  {
+    Case c;
     c.name = "FullwidthTwinOfAStudentFile";
     c.prepare = [](Bench& b, Installation& inst) {
       // The ANSI search names both "a.txt"; the second copy meets the first.
