@@ -104,8 +104,9 @@ inline constexpr char kProductSubkeyLine[] =
 inline constexpr char kInstallPathLine[] =
     "Registry Value: HKEY_LOCAL_MACHINE\\Software\\Bellmont Learning Group\\Marlo Coach, "
     "InstallPath";
+// Followed by the name of the uninstall entry that is left.
 inline constexpr char kUninstallLine[] =
     "Registry Key: HKEY_LOCAL_MACHINE\\Software\\Microsoft\\Windows\\CurrentVersion\\"
-    "Uninstall\\Marlo Coach";
+    "Uninstall\\";
 
 }  // namespace texts
