@@ -217,11 +217,15 @@ Installation SeedInstallation(Bench& bench, const std::string& location) {
   inst.foreignKeys.push_back(product);  // the product key itself stays
   inst.foreignValues = {{neighbourEntry, "DisplayName"}, {product, "Version"}};
 
+  StartProgram(bench);
+  RecordBaseline(bench, inst);
+  return inst;
+}
+
+void StartProgram(Bench& bench) {
   bench.state.m_location = bench.engine.FindInstallLocation();
   bench.engine.RecordSystemInfo();
   bench.state.m_saveStudentData = true;
-  RecordBaseline(bench, inst);
-  return inst;
 }
 
 void RecordBaseline(const Bench& bench, Installation& installation) {
