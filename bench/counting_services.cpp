@@ -6,7 +6,7 @@ namespace {
 
 const char* const kKindNames[] = {
     "registry",   "SetCurrentDir", "FindFirst", "FindNext",  "CloseFind",
-    "MakeDirectory", "CopyOneFile", "RemoveFile", "RemoveDir", "ClearFileAttributes",
+    "MakeDirectory", "CopyOneFile", "RenameFile", "RemoveFile", "RemoveDir", "ClearFileAttributes",
     "LastError",  "path identity", "shell",     "system",
 };
 static_assert(sizeof kKindNames / sizeof kKindNames[0] == CountingServices::kKindCount,
@@ -73,6 +73,9 @@ bool CountingServices::MakeDirectory(const std::string& path) {
 bool CountingServices::CopyOneFile(const std::string& from, const std::string& to,
                                    bool failIfExists) {
   return Timed(kCopyOneFile, [&] { return m_inner.CopyOneFile(from, to, failIfExists); });
+}
+bool CountingServices::RenameFile(const std::string& from, const std::string& to) {
+  return Timed(kRenameFile, [&] { return m_inner.RenameFile(from, to); });
 }
 bool CountingServices::RemoveFile(const std::string& path) {
   return Timed(kRemoveFile, [&] { return m_inner.RemoveFile(path); });

@@ -13,7 +13,7 @@ class CountingServices : public IWindowsServices {
  public:
   enum Kind {
     kRegistry, kSetCurrentDir, kFindFirst, kFindNext, kCloseFind, kMakeDirectory,
-    kCopyOneFile, kRemoveFile, kRemoveDir, kClearFileAttributes, kLastError, kPathIdentity, kShell,
+    kCopyOneFile, kRenameFile, kRemoveFile, kRemoveDir, kClearFileAttributes, kLastError, kPathIdentity, kShell,
     kSystem, kKindCount
   };
   struct Tally {
@@ -47,6 +47,7 @@ class CountingServices : public IWindowsServices {
   bool CloseFind(FindHandle find) override;
   bool MakeDirectory(const std::string& path) override;
   bool CopyOneFile(const std::string& from, const std::string& to, bool failIfExists) override;
+  bool RenameFile(const std::string& from, const std::string& to) override;
   bool RemoveFile(const std::string& path) override;
   bool RemoveDir(const std::string& path) override;
   bool ClearFileAttributes(const std::string& path) override;

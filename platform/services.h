@@ -179,6 +179,9 @@ class IWindowsServices {
   virtual bool MakeDirectory(const std::string& path) = 0;    // CreateDirectoryA(path, NULL)
   virtual bool CopyOneFile(const std::string& from, const std::string& to,
                            bool failIfExists) = 0;            // CopyFileA
+  // MoveFileA(from, to): renames a file (a read-only one too) and never
+  // replaces one: when `to` exists the call fails with 183 (already exists).
+  virtual bool RenameFile(const std::string& from, const std::string& to) = 0;
   virtual bool RemoveFile(const std::string& path) = 0;       // DeleteFileA
   virtual bool RemoveDir(const std::string& path) = 0;        // RemoveDirectoryA
   // Clears a file's attributes (read-only, hidden, system, archive) while its

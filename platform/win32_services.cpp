@@ -179,6 +179,10 @@ bool Win32Services::CopyOneFile(const std::string& from, const std::string& to,
   return CopyFileA(from.c_str(), to.c_str(), failIfExists ? TRUE : FALSE) != 0;
 }
 
+bool Win32Services::RenameFile(const std::string& from, const std::string& to) {
+  return MoveFileA(from.c_str(), to.c_str()) != 0;
+}
+
 bool Win32Services::RemoveFile(const std::string& path) { return DeleteFileA(path.c_str()) != 0; }
 
 bool Win32Services::RemoveDir(const std::string& path) {

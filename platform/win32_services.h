@@ -23,6 +23,7 @@ class Win32Services : public IWindowsServices {
   bool CloseFind(FindHandle find) override;
   bool MakeDirectory(const std::string& path) override;
   bool CopyOneFile(const std::string& from, const std::string& to, bool failIfExists) override;
+  bool RenameFile(const std::string& from, const std::string& to) override;
   bool RemoveFile(const std::string& path) override;
   bool RemoveDir(const std::string& path) override;
   bool ClearFileAttributes(const std::string& path) override;

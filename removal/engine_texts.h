@@ -50,6 +50,11 @@ inline constexpr char kLeftoversHeader[] =
 // Student-data backup.
 inline constexpr char kBackupName[] = "Marlo Coach Saved Student Data";
 inline constexpr char kStudentsName[] = "Students";
+// Each file is copied under this name in its backup folder and takes its own
+// name only when it is whole. A valid 8.3 name (it has no short name of its
+// own and fits volumes without long names) that no short name can equal:
+// those end their first part in "~" and a digit.
+inline constexpr char kCopyTemporaryName[] = "RMLC~CPY.TMP";
 inline constexpr char kCopyFailed[] =
     "Unable to copy your student data.  Please copy manually, then try removing the "
     "installation again.  Contact BLG at (555)555-0142 if you have any questions.";
@@ -99,8 +104,9 @@ inline constexpr char kProductSubkeyLine[] =
 inline constexpr char kInstallPathLine[] =
     "Registry Value: HKEY_LOCAL_MACHINE\\Software\\Bellmont Learning Group\\Marlo Coach, "
     "InstallPath";
+// Followed by the name of the uninstall entry that is left.
 inline constexpr char kUninstallLine[] =
     "Registry Key: HKEY_LOCAL_MACHINE\\Software\\Microsoft\\Windows\\CurrentVersion\\"
-    "Uninstall\\Marlo Coach";
+    "Uninstall\\";
 
 }  // namespace texts

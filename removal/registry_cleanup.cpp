@@ -60,7 +60,7 @@ void UninstallEngine::CleanRegistry(UniqueKey& holder) {
   }
   for (const char* entry : texts::kUninstallEntries) {
     if (!IsDeletedOrAbsent(DeleteRegistryTree(holder.Get(), entry)))
-      m_state.m_failures.push_back(texts::kUninstallLine);
+      m_state.m_failures.push_back(texts::kUninstallLine + std::string(entry));
   }
 }
 
@@ -112,6 +112,7 @@ void UninstallEngine::ReportUnreachableUninstallEntries() {
   for (const char* entry : texts::kUninstallEntries) {
     UniqueKey key(m_services);
     long rc = key.Open(kHkeyLocalMachine, std::string(texts::kUninstallKey) + "\\" + entry, kKeyRead);
-    if (rc != winerr::kFileNotFound) m_state.m_failures.push_back(texts::kUninstallLine);
+    if (rc != winerr::kFileNotFound)
+      m_state.m_failures.push_back(texts::kUninstallLine + std::string(entry));
   }
 }

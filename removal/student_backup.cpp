@@ -85,7 +85,11 @@ bool UninstallEngine::CopyEntry(const std::string& source, const std::string& de
   // that names another entry or none; a linked folder leads out of the
   // student data (into system folders, or round in a loop) and is never
   // entered. Neither can be copied as it is, so the backup is incomplete.
-  if (entry.nameNotAnsi || IsLinkedFolder(entry)) return false;
+  // An entry under the copy's temporary name could not be told from a copy
+  // cut short, so it is not copied either.
+  if (entry.nameNotAnsi || IsLinkedFolder(entry) ||
+      ComparablePath(entry.name, CodePage()) == ComparablePath(texts::kCopyTemporaryName))
+    return false;
   const std::string from = source + "\\" + entry.name;
   const std::string to = destination + "\\" + entry.name;
   if (to.size() > (IsFolder(entry) ? kMaxFolderPath : kMaxFilePath)) return false;
@@ -96,14 +100,32 @@ bool UninstallEngine::CopyEntry(const std::string& source, const std::string& de
       return false;
     return CopyTree(from, to);
   }
-  if (m_services.CopyOneFile(from, to, true)) {
-    RecordMade(to, false);
-    return true;
+  return CopyFileWhole(from, to, destination + "\\" + texts::kCopyTemporaryName);
+}
+
+// The file is copied under the temporary name and renamed once it is whole,
+// so that no run, however it ends, leaves a part of it under its own name.
+// A file already under its own name was whole when it was written: a file
+// that was in the backup before this run stays untouched. One that this run
+// made holds another student file of the same name, and the rename fails.
+bool UninstallEngine::CopyFileWhole(const std::string& from, const std::string& to,
+                                    const std::string& temporary) {
+  if (temporary.size() > kMaxFilePath) return false;
+  if (!MadeByThisCopy(to) && IsExistingFile(to)) return true;
+  // A temporary file left by an interrupted run is replaced. Windows refuses
+  // to overwrite it when the copy made it read-only or hidden.
+  if (!m_services.CopyOneFile(from, temporary, false) &&
+      !(m_services.ClearFileAttributes(temporary) &&
+        m_services.CopyOneFile(from, temporary, false)))
+    return false;
+  RecordMade(temporary, false);
+  if (!m_services.RenameFile(temporary, to)) return false;
+  if (!m_copyIntoNewFolder) {
+    m_copyMade.back().first = to;
+    m_copyMadeKeys.erase(ComparablePath(temporary));
+    m_copyMadeKeys.insert(ComparablePath(to));
   }
-  // A file that was in the backup before this run stays untouched. One that
-  // this run made holds another student file of the same name.
-  return m_services.LastError() == winerr::kFileExists && !MadeByThisCopy(to) &&
-         IsExistingFile(to);
+  return true;
 }
 
 bool UninstallEngine::IsExistingFile(const std::string& path) {

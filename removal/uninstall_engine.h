@@ -98,6 +98,7 @@ class UninstallEngine {
   bool CopyTree(const std::string& source, const std::string& destination);
   bool CopyEntry(const std::string& source, const std::string& destination,
                  const FindData& entry);
+  bool CopyFileWhole(const std::string& from, const std::string& to, const std::string& temporary);
   bool IsExistingFile(const std::string& path);
   void RecordMade(const std::string& path, bool folder);
   bool MadeByThisCopy(const std::string& path) const;

@@ -113,6 +113,33 @@ TEST_F(ContractTest, CopyKeepsBytesAndTimeAndNeverOverwritesWhenAsked) {
   EXPECT_EQ(services->LastError(), winerr::kPathNotFound);
 }
 
+TEST_F(ContractTest, RenameMovesTheWholeFileAndNeverReplacesOne) {
+  ASSERT_TRUE(machine->PutFile(In("part.tmp"), "whole"));
+  ASSERT_TRUE(machine->SetAttributes(In("part.tmp"), kAttrReadOnly));
+  ASSERT_TRUE(services->RenameFile(In("part.tmp"), In("Work 26.txt"))) << "read-only too";
+  std::string bytes;
+  ASSERT_TRUE(machine->GetFile(In("Work 26.txt"), bytes));
+  EXPECT_EQ(bytes, "whole");
+  EXPECT_NE(machine->Attributes(In("Work 26.txt")) & kAttrReadOnly, 0u);
+  EXPECT_FALSE(machine->Exists(In("part.tmp")));
+
+  // An existing target, by another case or by its short name, stays as it is.
+  ASSERT_TRUE(machine->PutFile(In("next.tmp"), "next"));
+  ASSERT_TRUE(machine->PutFile(In("Lesson with a long name.txt"), "lesson"));
+  const std::string shortName = machine->ShortPath(In("Lesson with a long name.txt"));
+  for (const std::string& target : {In("WORK 26.TXT"), shortName}) {
+    EXPECT_FALSE(services->RenameFile(In("next.tmp"), target)) << target;
+    EXPECT_EQ(services->LastError(), winerr::kAlreadyExists) << target;
+  }
+  ASSERT_TRUE(machine->GetFile(In("Work 26.txt"), bytes));
+  EXPECT_EQ(bytes, "whole");
+  ASSERT_TRUE(machine->GetFile(In("next.tmp"), bytes));
+  EXPECT_EQ(bytes, "next");
+
+  EXPECT_FALSE(services->RenameFile(In("absent.tmp"), In("x.txt")));
+  EXPECT_EQ(services->LastError(), winerr::kFileNotFound);
+}
+
 TEST_F(ContractTest, ReadOnlyFileIsDeletedOnlyAfterItsAttributesAreCleared) {
   const std::string file = In("locked.txt");
   ASSERT_TRUE(machine->PutFile(file, "data"));

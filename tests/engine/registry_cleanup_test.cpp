@@ -9,8 +9,9 @@ namespace {
 
 const std::string kProduct = scenario::kProductKey;
 const std::string kUninstall = scenario::kUninstallKey;
-const char kUninstallLine[] =
-    "Registry Key: HKEY_LOCAL_MACHINE\\Software\\Microsoft\\Windows\\CurrentVersion\\Uninstall\\Marlo Coach";
+// The line for an uninstall entry that is left names that entry.
+const std::string kUninstallLine =
+    "Registry Key: HKEY_LOCAL_MACHINE\\Software\\Microsoft\\Windows\\CurrentVersion\\Uninstall\\";
 const char kValueLine[] =
     "Registry Value: HKEY_LOCAL_MACHINE\\Software\\Bellmont Learning Group\\Marlo Coach, InstallPath";
 const std::string kSubkeyLine =
@@ -51,7 +52,7 @@ TEST(RegistryCleanup, ARefusedSubkeyEndsTheSweepButNotTheStep) {
   b.machine->AddKey(kHkeyLocalMachine, kUninstall + "\\{7F41A2D8-3B96-11D6-8C25-5A0E93C71B40}");
   b.machine->InjectFault({SimMachine::Call::DeleteKey, "{7F41A2D8", 0, winerr::kAccessDenied});
   RunRegistryOnly(b);
-  EXPECT_EQ(b.state.m_failures, (std::vector<std::string>{kSubkeyLine + "Alpha", kUninstallLine}));
+  EXPECT_EQ(b.state.m_failures, (std::vector<std::string>{kSubkeyLine + "Alpha", kUninstallLine + "{7F41A2D8-3B96-11D6-8C25-5A0E93C71B40}"}));
   EXPECT_TRUE(b.machine->KeyExists(kHkeyLocalMachine, kProduct + "\\Beta"));
   EXPECT_FALSE(b.machine->ValueExists(kHkeyLocalMachine, kProduct, "InstallPath"));
   EXPECT_FALSE(b.machine->KeyExists(kHkeyLocalMachine, kUninstall + "\\{6D2A9C31-58E4-4F07-9B1C-3E7A20D4F865}"));
@@ -65,7 +66,7 @@ TEST(RegistryCleanup, AKeyThatSurvivesItsDeletionIsReported) {
   b.machine->AddKey(kHkeyLocalMachine, kUninstall + "\\MarloCoach\\Stuck");
   b.machine->InjectFault({SimMachine::Call::DeleteKey, "Stuck", 0, winerr::kSuccess});
   RunRegistryOnly(b);
-  EXPECT_EQ(b.state.m_failures, (std::vector<std::string>{kSubkeyLine + "Stuck", kUninstallLine}));
+  EXPECT_EQ(b.state.m_failures, (std::vector<std::string>{kSubkeyLine + "Stuck", kUninstallLine + "MarloCoach"}));
   EXPECT_EQ(b.engine.DeleteRegistryTree(kHkeyLocalMachine, ""), winerr::kInvalidParameter);
 }
 
@@ -87,6 +88,6 @@ TEST(RegistryCleanup, WithoutFullAccessTheLeftoversAreListed) {
   b.machine->DenyFullAccess(kHkeyLocalMachine, kUninstall);
   RunRegistryOnly(b);
   EXPECT_EQ(b.state.m_failures,
-            (std::vector<std::string>{kSubkeyLine + "Settings", kValueLine, kUninstallLine}));
+            (std::vector<std::string>{kSubkeyLine + "Settings", kValueLine, kUninstallLine + "Marlo Coach"}));
   EXPECT_TRUE(b.machine->KeyExists(kHkeyLocalMachine, kUninstall + "\\Marlo Coach"));
 }

@@ -32,6 +32,9 @@ constexpr char kUninstallKey[] = "Software\\Microsoft\\Windows\\CurrentVersion\\
 
 // One machine, one main window, one engine.
 struct Bench {
+  Bench() = default;
+  // A new process on the machine that another bench used.
+  explicit Bench(std::unique_ptr<SimMachine> used) : machine(std::move(used)) {}
   std::unique_ptr<SimMachine> machine = SimMachine::StandardLayout();
   FakeRunUi ui;
   UninstallState state;
@@ -86,6 +89,10 @@ struct Installation {
 // state as start-up does (location found, version and user recorded, save
 // box ticked) and records the baseline.
 Installation SeedInstallation(Bench& bench, const std::string& location = kLocation);
+
+// The program's start-up: the location found, version and user recorded,
+// the save box ticked.
+void StartProgram(Bench& bench);
 
 // Records the machine as it stands now as the installation's baseline; call
 // it again after changing a seeded machine.

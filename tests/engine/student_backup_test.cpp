@@ -37,16 +37,24 @@ TEST(StudentBackup, MissingStudentsFolderAbandonsTheRun) {
   EXPECT_FALSE(b.machine->Exists(kBackup));  // the empty backup folder was removed again
 }
 
+// Files already under their own names stay as they are; a copy that an
+// interrupted run cut short under the temporary name is replaced. Windows
+// refuses to overwrite it while it is read-only (5), as the copy left it.
 TEST(StudentBackup, ASecondRunAddsToTheEarlierBackupWithoutOverwriting) {
   Bench b;
   scenario::Installation inst = scenario::SeedInstallation(b);
   b.machine->AddFile(kBackup + "\\roster.txt", "last year's roster");
   b.machine->AddFile(kBackup + "\\old.txt", "earlier");
+  const std::string partial = kBackup + "\\class1\\RMLC~CPY.TMP";
+  b.machine->AddFile(partial, "bob pro", kAttrReadOnly);
+  b.machine->InjectFault({SimMachine::Call::CopyOneFile, partial, 1, winerr::kAccessDenied});
   EXPECT_EQ(b.engine.Run(scenario::kLocation), RunOutcome::Finished);
   std::string bytes;
   EXPECT_TRUE(b.machine->ReadFile(kBackup + "\\roster.txt", bytes) && bytes == "last year's roster");
   EXPECT_TRUE(b.machine->Exists(kBackup + "\\old.txt"));
   EXPECT_TRUE(b.machine->ReadFile(kBackup + "\\class1\\alice.dat", bytes) && bytes == "alice progress");
+  EXPECT_TRUE(b.machine->ReadFile(kBackup + "\\class1\\bob.dat", bytes) && bytes == "bob progress");
+  EXPECT_FALSE(b.machine->Exists(partial));
   EXPECT_FALSE(b.machine->Exists(scenario::kLocation));
   EXPECT_EQ(scenario::CheckPromises(b, inst), std::vector<std::string>());
 }
@@ -109,14 +117,24 @@ TEST(StudentBackup, WithoutAUserDesktopNothingIsWrittenAnywhere) {
     EXPECT_NE(call.call, SimMachine::Call::MakeDirectory) << call.subject;
 }
 
-TEST(StudentBackup, AnEarlierBackupKeepsItsContentsWhenASubfolderCannotBeMade) {
-  Bench b;
-  scenario::SeedInstallation(b);
-  b.machine->AddFile(kBackup + "\\old.txt", "earlier");
-  b.machine->AddFile(kBackup + "\\class1", "a file where a folder must go");
-  ExpectAbandoned(b, b.engine.Run(scenario::kLocation));
-  EXPECT_TRUE(b.machine->Exists(kBackup + "\\old.txt"));
-  EXPECT_FALSE(b.machine->IsFolder(kBackup + "\\class1"));
+// A subfolder that cannot be made, or a copy that cannot take its own name:
+// what the run made goes, its temporary file too, and nothing else.
+TEST(StudentBackup, AnEarlierBackupKeepsItsContentsWhenTheCopyFails) {
+  for (const bool renameFails : {false, true}) {
+    SCOPED_TRACE(renameFails);
+    Bench b;
+    scenario::SeedInstallation(b);
+    b.machine->AddFile(kBackup + "\\old.txt", "earlier");
+    std::vector<std::string> kept = {kBackup + "\\old.txt"};
+    if (renameFails) {
+      b.machine->InjectFault({SimMachine::Call::RenameFile, "roster.txt", 0, winerr::kAccessDenied});
+    } else {
+      b.machine->AddFile(kBackup + "\\class1", "a file where a folder must go");
+      kept.insert(kept.begin(), kBackup + "\\class1");
+    }
+    ExpectAbandoned(b, b.engine.Run(scenario::kLocation));
+    EXPECT_EQ(b.machine->ListTree(kBackup), kept);
+  }
 }
 
 TEST(StudentBackup, DeleteFolderTreeNeverTouchesAnythingButItsOwnFolder) {

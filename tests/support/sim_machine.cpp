@@ -153,6 +153,7 @@ struct SimMachine::Impl {
   // Faults and the log.
   std::vector<FaultState> faults;
   std::map<std::size_t, long> failNumbers;
+  std::size_t interruptAt = 0;  // 0: the process is not ended
   std::vector<CallRecord> calls;
 
   // ---- Calls: fault check and log ----
@@ -160,6 +161,7 @@ struct SimMachine::Impl {
   // Records the call and tells whether a fault makes it fail, with which error.
   std::optional<long> Begin(Call call, const std::string& subject) {
     calls.push_back({call, subject, 0});
+    if (interruptAt != 0 && calls.size() > interruptAt) return winerr::kAccessDenied;
     std::optional<long> error;
     auto number = failNumbers.find(calls.size());
     if (number != failNumbers.end()) error = number->second;
@@ -172,6 +174,8 @@ struct SimMachine::Impl {
     }
     return error;
   }
+  // The call that the end of the process cuts short.
+  bool CutShort() const { return interruptAt != 0 && calls.size() == interruptAt; }
   long End(long result) {
     calls.back().result = result;
     return result;
@@ -924,6 +928,16 @@ void SimMachine::ClearFaults() {
   m_impl->failNumbers.clear();
 }
 
+void SimMachine::InterruptAtCallNumber(std::size_t k) { m_impl->interruptAt = k; }
+
+void SimMachine::StartNewProcess() {
+  Impl& m = *m_impl;
+  m.interruptAt = 0;
+  m.searches.clear();
+  m.keys.clear();
+  m.currentDir = SimPath{'C', {}};
+}
+
 const std::vector<SimMachine::CallRecord>& SimMachine::Calls() const { return m_impl->calls; }
 
 std::size_t SimMachine::CallCount() const { return m_impl->calls.size(); }
@@ -1143,6 +1157,33 @@ bool SimMachine::CopyOneFile(const std::string& from, const std::string& to, boo
   existing->bytes = bytes;
   existing->attributes = attributes;
   existing->writeTime = writeTime;
+  if (m.CutShort()) existing->bytes.resize(bytes.size() / 2);
+  return m.Succeed();
+}
+
+bool SimMachine::RenameFile(const std::string& from, const std::string& to) {
+  Impl& m = *m_impl;
+  SimPath source;
+  FsNode* node = m.BeginOnEntry(Call::RenameFile, from + " -> " + to, from, source);
+  if (!node) return false;
+  if (node->folder) return m.Fail(winerr::kAccessDenied);  // files only here
+  if (m.IsHeld(source)) return m.Fail(winerr::kSharingViolation);
+  if (m.TooLong(to)) return m.Fail(winerr::kFilenameTooLong);
+  SimPath target;
+  if (!m.Resolve(to, target)) return m.Fail(winerr::kPathNotFound);
+  FsNode* folder = m.ParentOf(target);
+  if (!folder) return m.Fail(winerr::kPathNotFound);
+  FsNode* existing = m.Lookup(target);
+  if (existing && existing != node) return m.Fail(winerr::kAlreadyExists);
+  if (!ValidFileName(target.parts.back())) return m.Fail(kInvalidName);
+  // The same file under its new name: index, bytes and attributes stay.
+  FsNode& holder = *m.ParentOf(source);
+  std::unique_ptr<FsNode> moved = std::move(holder.children[m.Key(node->name)]);
+  m.Detach(holder, *moved);
+  moved->name = target.parts.back();
+  moved->shortName = m.ShortNameFor(*folder, moved->name);
+  if (!moved->shortName.empty()) folder->byShortName[m.Key(moved->shortName)] = moved.get();
+  folder->children[m.Key(moved->name)] = std::move(moved);
   return m.Succeed();
 }
 

@@ -19,7 +19,7 @@ class SimMachine : public IWindowsServices {
   enum class Call {
     OpenKey, QueryValue, EnumKey, DeleteKey, DeleteValue, CloseKey,
     SetCurrentDir, FindFirst, FindNext, CloseFind, MakeDirectory, CopyOneFile,
-    RemoveFile, RemoveDir, ClearFileAttributes, SpecialFolderPath,
+    RenameFile, RemoveFile, RemoveDir, ClearFileAttributes, SpecialFolderPath,
     ProfilesDirectory, ShellFileOperation, ComInitialize, ComUninitialize,
     BrowseForFolder, PathFromItemList, FreeItemList, GetOsVersion, UserName,
     FullPathName, LongPathName, IdentityOf, DriveType, CodePage, EnvironmentVariable,
@@ -136,6 +136,15 @@ class SimMachine : public IWindowsServices {
   void InjectFault(const Fault& fault);
   void FailCallNumber(std::size_t k, long error = winerr::kAccessDenied);  // the kth call overall, 1-based
   void ClearFaults();
+  // The process is ended at the kth call overall (1-based), as a killed
+  // process ends: that call takes effect, except that a copy is cut short
+  // (its target holds the first half of the bytes), and every later call
+  // fails (5) and changes nothing.
+  void InterruptAtCallNumber(std::size_t k);
+  // A new process after an interruption: the calls take effect again, the
+  // searches and keys of the ended one are gone, and the current folder is
+  // "C:\" again.
+  void StartNewProcess();
   const std::vector<CallRecord>& Calls() const;
   std::size_t CallCount() const;
 
@@ -153,6 +162,7 @@ class SimMachine : public IWindowsServices {
   bool CloseFind(FindHandle find) override;
   bool MakeDirectory(const std::string& path) override;
   bool CopyOneFile(const std::string& from, const std::string& to, bool failIfExists) override;
+  bool RenameFile(const std::string& from, const std::string& to) override;
   bool RemoveFile(const std::string& path) override;
   bool RemoveDir(const std::string& path) override;
   bool ClearFileAttributes(const std::string& path) override;

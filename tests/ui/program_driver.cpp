@@ -201,6 +201,17 @@ bool Program::WaitExit(DWORD timeoutMs) {
   return false;
 }
 
+bool Program::Terminate() {
+  const bool running = Running();
+  if (running) {
+    TerminateProcess(process_, 1);
+    WaitForSingleObject(process_, 5000);
+  }
+  if (process_) CloseHandle(process_);
+  process_ = nullptr;
+  return running;
+}
+
 bool Program::Running() const {
   return process_ && WaitForSingleObject(process_, 0) == WAIT_TIMEOUT;
 }

@@ -67,6 +67,9 @@ class Program {
   // Waits for the process to end. On timeout it is terminated and the
   // result is false.
   bool WaitExit(DWORD timeoutMs = kExitTimeoutMs);
+  // Ends the process at once (TerminateProcess, as an ended task); false
+  // when it had already ended.
+  bool Terminate();
   bool Running() const;
 
  private:

@@ -126,6 +126,7 @@ bool SeedStudents(const SeedOptions& options, std::vector<StudentFile>& students
               {cls + "\\Roster.dat", FILE_ATTRIBUTE_HIDDEN}};
   }
   for (const auto& extra : extras) students.push_back({extra.first, 97 + extra.first.size()});
+  if (options.largeFileSize != 0) students.push_back({kLargeStudentFile, options.largeFileSize});
   if (!MakeFolders(root)) return false;
   for (const auto& file : students) {
     DWORD attributes = 0;

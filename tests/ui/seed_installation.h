@@ -31,6 +31,9 @@ constexpr const char* kNeighbourShortcut = "Marlo Coach Old.lnk";
 constexpr const char* kProgramFolder = "Programs\\Marlo Coach";         // under a Start menu
 constexpr const char* kNeighbourProgramFolder = "Programs\\Marlo Coach Old";
 constexpr const char* kBackupFolderName = "Marlo Coach Saved Student Data";
+// Where a large student file goes when asked for, alone in its folder
+// (relative to the Students folder).
+constexpr const char* kLargeStudentFile = "Class 3A\\Ada 100\\Videos\\Lesson video.avi";
 
 // The product's shortcut names on a desktop, and relative to a Start menu.
 const std::vector<std::string>& DesktopShortcuts();
@@ -62,6 +65,7 @@ struct SeedOptions {
   int classes = 2;             // size of the Students tree
   int studentsPerClass = 2;
   int filesPerStudent = 3;
+  std::uint64_t largeFileSize = 0;  // when not 0, kLargeStudentFile of this size
   bool productKey = true;        // the product key with its subkeys...
   bool installPathValue = true;  // ...and its InstallPath value
   bool uninstallEntries = true;

@@ -58,6 +58,24 @@ const char kOtherInstallFolder[] = "C:\\Apps\\Marlo Coach";
 
 std::string g_exe;  // the program, copied into the prefix
 
+// True when both files can be read and hold the same bytes.
+bool SameBytes(const std::string& a, const std::string& b) {
+  HANDLE files[2] = {
+      CreateFileA(a.c_str(), GENERIC_READ, FILE_SHARE_READ, nullptr, OPEN_EXISTING, 0, nullptr),
+      CreateFileA(b.c_str(), GENERIC_READ, FILE_SHARE_READ, nullptr, OPEN_EXISTING, 0, nullptr)};
+  bool same = files[0] != INVALID_HANDLE_VALUE && files[1] != INVALID_HANDLE_VALUE;
+  std::vector<char> buffers[2] = {std::vector<char>(1 << 16), std::vector<char>(1 << 16)};
+  for (DWORD read[2] = {1, 1}; same && read[0] != 0;) {
+    for (int i = 0; i < 2; ++i)
+      same = same && ReadFile(files[i], buffers[i].data(), 1 << 16, &read[i], nullptr);
+    same = same && read[0] == read[1] &&
+           std::memcmp(buffers[0].data(), buffers[1].data(), read[0]) == 0;
+  }
+  for (HANDLE file : files)
+    if (file != INVALID_HANDLE_VALUE) CloseHandle(file);
+  return same;
+}
+
 // Everything a journey seeds, starts and checks. TearDown removes the
 // seeding again so that journeys do not see each other's leftovers.
 class Journey : public ::testing::Test {
@@ -434,6 +452,40 @@ TEST_F(Journey, MissingStudentDataAbandonsTheRunBeforeAnyDeletion) {
   ASSERT_NO_FATAL_FAILURE(Answer(failed, IDOK));
   ExpectExit();
   ExpectUntouched();
+}
+
+// The program is ended (TerminateProcess, as a shut-down or an ended task
+// ends it) while step 1 copies a large file, then started again: the second
+// run replaces what the first cut short, and says "Success!" over a backup
+// that holds the students' data byte for byte.
+TEST_F(Journey, RunEndedDuringTheBackupAndRepeatedLeavesAWholeBackup) {
+  seed::SeedOptions options;
+  options.largeFileSize = 32u << 20;  // a copy that lasts long enough to be caught in
+  ASSERT_NO_FATAL_FAILURE(Seed(options));
+  const std::string large = std::string("\\") + seed::kLargeStudentFile;
+  const std::string largeFolder = Backup() + large.substr(0, large.rfind('\\'));
+  ASSERT_NO_FATAL_FAILURE(Start());
+  ASSERT_NO_FATAL_FAILURE(RemoveAndConfirm());
+  const DWORD start = GetTickCount();
+  // Ended as soon as the large file's copy has begun.
+  while (seed::ListFiles(largeFolder).empty() && GetTickCount() - start < drive::kWindowTimeoutMs) {
+  }
+  ASSERT_TRUE(program_.Terminate()) << "the program ended by itself";
+  ExpectSameFiles(Students(), "student data in place after the end");
+  ASSERT_TRUE(check::TrashItems().empty()) << "the run was ended after step 1";
+
+  ASSERT_NO_FATAL_FAILURE(Start());
+  ASSERT_NO_FATAL_FAILURE(RemoveAndConfirm());
+  ASSERT_NO_FATAL_FAILURE(ExpectSuccess());
+  ExpectInstallationRecycled();
+  ExpectSameFiles(Backup(), "backup on the desktop");
+  check::TrashItem item;
+  ASSERT_TRUE(check::FindInTrash(options_.installFolder, item));
+  const std::string recycled = check::TrashFolder() + "\\files\\" + item.name + "\\Students";
+  for (const seed::StudentFile& file : students_)
+    EXPECT_TRUE(SameBytes(Backup() + "\\" + file.relativePath,
+                          recycled + "\\" + file.relativePath))
+        << file.relativePath;
 }
 
 // While a message box of the run is open, its message loop serves the
