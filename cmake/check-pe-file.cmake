@@ -5,7 +5,7 @@
 # the PE format and architecture, only system DLLs imported, the subsystem
 # version (the oldest Windows it starts on), its size, and the resources in
 # the file (version block and manifest among them) against what the resource
-# script compiles to.
+# script compiles to, and what the manifest declares.
 function(fail text)
   message(FATAL_ERROR "${EXE}: ${text}")
 endfunction()
@@ -24,7 +24,8 @@ set(system_dlls KERNEL32 USER32 GDI32 ADVAPI32 SHELL32 ole32 OLEAUT32 COMCTL32
     COMDLG32 USERENV SHLWAPI VERSION msvcrt)
 string(REGEX MATCHALL "DLL Name: [^\n]*" imports "${dump}")
 foreach(import IN LISTS imports)
-  string(REGEX REPLACE "DLL Name: ([^.]*)\\.dll$" "\\1" dll "${import}")
+  # The import libraries spell the extension either way (COMCTL32.DLL).
+  string(REGEX REPLACE "DLL Name: ([^.]*)\\.[dD][lL][lL]$" "\\1" dll "${import}")
   string(TOUPPER "${dll}" dll_upper)
   set(known FALSE)
   foreach(system IN LISTS system_dlls)
@@ -82,9 +83,27 @@ if(DEFINED RC)
       fail("no resource '1 ${block}' in the file")
     endif()
   endforeach()
+  # What the manifest declares, read back from the file (windres doubles its
+  # quotes): administrator rights, themed controls (Common Controls 6), system
+  # DPI awareness, and the systems the program knows, Vista to 11.
+  set(manifest_entries
+      "requestedExecutionLevel level=\"\"requireAdministrator\"\""
+      "name=\"\"Microsoft.Windows.Common-Controls\"\" version=\"\"6.0.0.0\"\""
+      "/WindowsSettings\"\">true</dpiAware>"
+      "supportedOS Id=\"\"{e2011457-1546-43c5-a5fe-008deee3d3f0}\"\""
+      "supportedOS Id=\"\"{35138b9a-5d96-4fbd-8e2d-a2440225f93a}\"\""
+      "supportedOS Id=\"\"{4a2f28e3-53b9-4441-ba9c-d69d4a4a6e38}\"\""
+      "supportedOS Id=\"\"{1f676c76-80e1-4239-95bb-83d0f6d0da78}\"\""
+      "supportedOS Id=\"\"{8e0f7a12-bfb3-4fe8-b9a5-48fd50a15a9a}\"\"")
+  list(LENGTH manifest_entries entries)
+  foreach(entry IN LISTS manifest_entries)
+    string(FIND "${actual}" "${entry}" at)
+    if(at EQUAL -1)
+      fail("the manifest in the file lacks ${entry}")
+    endif()
+  endforeach()
   string(REGEX MATCH "VALUE \"FileVersion\", \"[^\"]*\"" version "${actual}")
-  string(REGEX MATCH "requestedExecutionLevel level=\"\"[a-zA-Z]*\"\"" level "${actual}")
-  set(resources ", resources as the script says (${version}; ${level})")
+  set(resources ", resources as the script says (${version}; the manifest's ${entries} entries)")
 endif()
 
 string(REGEX REPLACE "DLL Name: " "" imports "${imports}")

@@ -5,6 +5,7 @@
 #include <windows.h>
 
 #ifdef RMLC_SAME_IMPORTS
+#include <commctrl.h>
 #include <shlobj.h>
 #endif
 
@@ -28,6 +29,7 @@ int WINAPI WinMain(HINSTANCE instance, HINSTANCE, LPSTR, int) {
     CoInitialize(nullptr);
     SHGetSpecialFolderPathA(nullptr, nullptr, 0, FALSE);
     RegCloseKey(nullptr);
+    InitCommonControls();
   }
 #endif
   return static_cast<int>(DialogBoxParamA(instance, MAKEINTRESOURCEA(1), nullptr, DialogProc, 0));

@@ -1,5 +1,7 @@
 #include "platform/dialog/win_app.h"
 
+#include <commctrl.h>
+
 #include <vector>
 
 #include "platform/dialog/app_title.h"
@@ -15,6 +17,10 @@ int CWinApp::Start(HINSTANCE instance) {
     const DWORD length = ::GetModuleFileNameA(instance, path, MAX_PATH);
     m_title = TitleFromModulePath(std::string(path, length <= MAX_PATH ? length : 0));
   }
+  // Loads the common controls library and registers its window classes: with
+  // the manifest's Common Controls 6 dependency, Windows XP shows no dialog
+  // of a program that never calls it. Every system has this function.
+  ::InitCommonControls();
   InitInstance();
   return 0;
 }

@@ -20,7 +20,8 @@ class CWinApp {
   CWinApp(const CWinApp&) = delete;
   CWinApp& operator=(const CWinApp&) = delete;
 
-  // Start-up: records the module, settles the title and runs InitInstance.
+  // Start-up: records the module, settles the title, initialises the common
+  // controls and runs InitInstance.
   // The program ends when InitInstance returns: this layer runs no message
   // loop of its own, the program's windows are modal. Returns the exit code.
   int Start(HINSTANCE instance);

@@ -22,7 +22,7 @@ rmlc_install_missing() {
   # so that a machine that can run 32-bit programs does; wine64 runs the
   # x86_64 twin everywhere.
   local packages=(cmake make g++ googletest libgtest-dev g++-mingw-w64-i686
-                  g++-mingw-w64-x86-64 wine wine32:i386 wine64 xvfb imagemagick clang locales)
+                  g++-mingw-w64-x86-64 wine wine32:i386 wine64 fonts-wine xvfb imagemagick clang locales)
   local missing=() package
   if ! dpkg --print-foreign-architectures | grep -qx i386; then
     rmlc_log "adding the i386 architecture"

@@ -37,19 +37,30 @@ demo_snapshot() {
   cp -a -- "$drive_c/$DEMO_STUDENTS" "$dir/students"
 }
 
-# A screenshot of the virtual desktop, numbered by the screen's place in a run.
+# A screenshot of the program's windows, the rectangle LEFT TOP RIGHT BOTTOM
+# of the virtual desktop (all of the desktop when it is empty), numbered by
+# the screen's place in a run.
 demo_screenshot() {
-  local shots=$1 name=$2 number=0 screen
+  local shots=$1 name=$2 left=${3:-0} top=${4:-0} right=${5:-0} bottom=${6:-0}
+  local number=0 screen width=${DEMO_DESKTOP%x*} height=${DEMO_DESKTOP#*x}
   for screen in "${DEMO_SCREENS[@]}"; do
     number=$((number + 1))
     [ "$screen" = "$name" ] && break
   done
-  import -window root -display "$DISPLAY" -crop "$DEMO_DESKTOP+0+0" +repage \
+  [ "$left" -ge 0 ] || left=0
+  [ "$top" -ge 0 ] || top=0
+  [ "$right" -le "$width" ] || right=$width
+  [ "$bottom" -le "$height" ] || bottom=$height
+  if [ "$right" -le "$left" ] || [ "$bottom" -le "$top" ]; then
+    left=0 top=0 right=$width bottom=$height
+  fi
+  import -window root -display "$DISPLAY" \
+    -crop "$((right - left))x$((bottom - top))+$left+$top" +repage \
     "$shots/$number-$name.png" || echo "  (no screenshot of $name)"
 }
 
 demo_journey() {
-  local mode=$1 driver=$2 exe=$3 shots=$4 line report=() to from pid rc=0
+  local mode=$1 driver=$2 exe=$3 shots=$4 line report=() screen=() to from pid rc=0
   coproc DEMO_DRIVER { wine "$driver" "$mode" "$exe"; }
   pid=$DEMO_DRIVER_PID
   # Own copies of the pipes: bash drops the coprocess's when it ends.
@@ -57,7 +68,8 @@ demo_journey() {
   while IFS= read -r line <&"$from"; do
     line=${line%$'\r'}
     case "$line" in
-      "SCREEN "*) demo_screenshot "$shots" "${line#SCREEN }"; echo ok >&"$to" ;;
+      "SCREEN "*) read -r -a screen <<<"${line#SCREEN }"  # the name and the rectangle
+                  demo_screenshot "$shots" "${screen[@]}"; echo ok >&"$to" ;;
       "REPORT "*) report+=("${line#REPORT }") ;;
       *) echo "  $line" ;;
     esac

@@ -39,6 +39,7 @@ export WINEDLLOVERRIDES="mscoree,mshtml=;winemenubuilder.exe=d"
 
 RMLC_WINE32_LOADER=${RMLC_WINE32_LOADER:-/usr/lib/wine/wine}
 RMLC_WINE64_LOADER=${RMLC_WINE64_LOADER:-/usr/lib/wine/wine64}
+RMLC_WINE_FONTS=/usr/share/wine/fonts
 
 rmlc_wine_probe32() {
   local loader=${1:-$RMLC_WINE32_LOADER} version
@@ -133,6 +134,11 @@ rmlc_wine_template() {
     # which Wine runs as Unix programs (Wine's own link calls make none).
     mkdir -p -- "$WINEPREFIX/drive_c/rmlc-tools"
     cp -- "$(command -v ln)" "$(command -v rm)" "$WINEPREFIX/drive_c/rmlc-tools/"
+    # Wine's own fonts (Debian's fonts-wine) in the prefix's Fonts folder:
+    # Debian's Wine looks for them beside its data folder, not where the
+    # package puts them, and without Marlett the caption buttons are drawn
+    # as letters ("r" for the close box).
+    [ ! -d "$RMLC_WINE_FONTS" ] || cp -- "$RMLC_WINE_FONTS"/* "$WINEPREFIX/drive_c/windows/Fonts/"
   ) || { echo "wineboot failed; see $dir/wineboot.log" >&2; return 1; }
 }
 

@@ -10,8 +10,10 @@
 //                              values remain, and whether the neighbours are
 //                              kept.
 //
-// Before it leaves a screen, the driver writes "SCREEN <name>" on stdout and
-// waits for a line on stdin; the demo script takes a screenshot meanwhile.
+// Before it leaves a screen, the driver writes "SCREEN <name> <left> <top>
+// <right> <bottom>" on stdout, the rectangle that holds the program's windows
+// on the screen, and waits for a line on stdin; the demo script takes a
+// screenshot of that rectangle meanwhile.
 // Exit code 0 when the journey ran to the program's end, or when the product
 // key holds nothing the program removes (no subkeys, no InstallPath), no
 // uninstall entry of the product is left and the neighbours are kept; 1
@@ -32,9 +34,16 @@ namespace {
 const char kTitle[] = "Marlo Coach Manual Uninstaller";
 constexpr DWORD kPaintMs = 300;  // for the windows behind a new message box
 
-// Asks the demo script for a screenshot and waits until it is taken.
-void Screen(const char* name) {
-  std::printf("SCREEN %s\n", name);
+// Asks the demo script for a screenshot of the program's windows (the main
+// window with its message box or progress window) and waits until it is
+// taken.
+void Screen(const drive::Program& program, const char* name) {
+  RECT all = {};
+  for (HWND window : program.Windows()) {
+    RECT rect;
+    if (GetWindowRect(window, &rect)) UnionRect(&all, &all, &rect);
+  }
+  std::printf("SCREEN %s %ld %ld %ld %ld\n", name, all.left, all.top, all.right, all.bottom);
   std::fflush(stdout);
   char line[64];
   if (!std::fgets(line, sizeof line, stdin)) std::fprintf(stderr, "no answer for %s\n", name);
@@ -64,13 +73,13 @@ bool StartRemoval(drive::Program& program, const std::string& exe) {
     std::fprintf(stderr, "the main window did not appear\n");
     return false;
   }
-  Screen("main-window");
+  Screen(program, "main-window");
   drive::Box box;
   if (!drive::Click(main, IDOK) || !program.NextBox(box)) {
     std::fprintf(stderr, "no prompt after Remove\n");
     return false;
   }
-  Screen("patience-prompt");
+  Screen(program, "patience-prompt");
   return program.Answer(box, IDOK);
 }
 
@@ -89,7 +98,7 @@ int Journey(const std::string& exe) {
     std::fprintf(stderr, "no final report\n");
     return 1;
   }
-  Screen("final-report");
+  Screen(program, "final-report");
   std::printf("REPORT %s\n", box.caption.c_str());
   PrintLines("REPORT", box.text);
   return Finish(program, box) ? 0 : 1;
@@ -107,7 +116,7 @@ int Progress(const std::string& exe) {
     return 1;
   }
   Sleep(kPaintMs);
-  Screen("progress-window");
+  Screen(program, "progress-window");
   return Finish(program, box) ? 0 : 1;
 }
 

@@ -269,8 +269,10 @@ TEST_F(ProgramResources, AboutItemIconAndManifest) {
   EXPECT_NE(xml.find("level=\"requireAdministrator\""), std::string::npos);
   // The same manifest serves the 32-bit and the 64-bit build.
   EXPECT_NE(xml.find("processorArchitecture=\"*\""), std::string::npos);
-  EXPECT_EQ(xml.find("Common-Controls"), std::string::npos);
-  EXPECT_EQ(xml.find("dpiAware"), std::string::npos);
+  // Themed controls and system DPI awareness (the file check reads the rest).
+  EXPECT_NE(xml.find("\"Microsoft.Windows.Common-Controls\" version=\"6.0.0.0\""),
+            std::string::npos);
+  EXPECT_NE(xml.find(">true</dpiAware>"), std::string::npos);
 }
 
 }  // namespace
