@@ -1232,14 +1232,15 @@ bool SimMachine::LongPathName(const std::string& path, std::string& longPath) {
   FsNode* node = m.BeginOnEntry(Call::LongPathName, path, path, p);
   if (!node) return false;
   // Short names become long ones; long names keep the case they were typed
-  // in, as Wine keeps it.
+  // in, as Wine keeps it. A link keeps its own name (the names are looked up
+  // one by one, not resolved); the names below it are its target's.
   std::size_t prefix = Impl::DevicePrefixLength(path);
   std::string text = path.substr(0, prefix) + std::string(1, path[prefix]) + ":";
   const FsNode* folder = m.drives.at(p.drive).get();
   for (const std::string& part : p.parts) {
     const FsNode* child = m.Child(*folder, part);
     text += "\\" + (m.Key(child->name) == m.Key(part) ? part : child->name);
-    folder = child;
+    folder = child->link ? m.Lookup(*child->link) : child;
   }
   if (p.parts.empty()) text += "\\";
   longPath = text;
