@@ -78,8 +78,10 @@ class UninstallEngine {
   // The machine's ANSI code page, asked for once.
   const AnsiCodePage& CodePage();
   // The full long path the system makes of `path`; the full path when the
-  // path does not exist; empty when not even that can be made.
-  std::string ResolvedPath(const std::string& path);
+  // long path cannot be made; empty when not even the full path can be made.
+  // `expanded` is false when the long path failed for another reason than
+  // the path's absence.
+  std::string ResolvedPath(const std::string& path, bool& expanded);
   // Records the identities of `folder` and of every folder that holds it.
   void AddProtectedIdentities(const std::string& folder, std::set<std::string>& seen);
   // True when deleting `target` could delete a protected folder, however spelt.
