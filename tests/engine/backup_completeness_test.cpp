@@ -117,18 +117,31 @@ TEST(BackupCompleteness, TheRollbackReachesPathsThatDoubledSeparatorsMakeTooLong
   EXPECT_FALSE(b.machine->Exists(kBackup));
 }
 
-// A backup path that the ANSI calls could not name again (Wine still copies
-// to it) makes the backup incomplete instead.
-TEST(BackupCompleteness, ACopyTargetBeyondThePathLimitFailsTheCopy) {
-  Bench b;
-  b.machine->LimitPathLength(true);
-  scenario::Installation inst = scenario::SeedInstallation(b);
-  const std::string name(261 - kBackup.size(), 'n');  // 262 characters in the backup
-  ASSERT_TRUE(b.machine->AddFile(kStudents + "\\" + name, "long"));
-  inst.studentFiles[kStudents + "\\" + name] = "long";
-  EXPECT_EQ(b.engine.Run(scenario::kLocation), RunOutcome::Finished);
-  ExpectAbandonedIntact(b, inst);
-  EXPECT_FALSE(b.machine->Exists(kBackup));
+// The ANSI calls take 259 characters for a file and 248 for a folder: a
+// backup path of that length is copied, and one character more (which Wine
+// would still copy, and then could not name again) makes the backup incomplete.
+TEST(BackupCompleteness, BackupPathsArePinnedAtTheirLimits) {
+  for (std::size_t over : {0u, 1u}) {
+    for (std::size_t limit : {259u, 248u}) {
+      SCOPED_TRACE(limit + over);
+      Bench b;
+      b.machine->LimitPathLength(true);
+      scenario::Installation inst = scenario::SeedInstallation(b);
+      const std::string name(limit + over - kBackup.size() - 1, 'n');
+      const std::string file = kStudents + "\\" + name + (limit == 248u ? "\\f" : "");
+      ASSERT_TRUE(b.machine->AddFile(file, "long"));
+      inst.studentFiles[file] = "long";
+      EXPECT_EQ(b.engine.Run(scenario::kLocation), RunOutcome::Finished);
+      if (over != 0) {
+        ExpectAbandonedIntact(b, inst);
+        EXPECT_FALSE(b.machine->Exists(kBackup));
+      } else {
+        EXPECT_TRUE(scenario::CheckPromises(b, inst).empty());
+        EXPECT_EQ((kBackup + "\\" + name).size(), limit);
+        EXPECT_TRUE(b.machine->Exists(kBackup + file.substr(kStudents.size())));
+      }
+    }
+  }
 }
 
 // The rollback neither enters nor removes a link it meets (removing one
