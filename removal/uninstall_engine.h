@@ -100,7 +100,7 @@ class UninstallEngine {
   bool CopyTree(const std::string& source, const std::string& destination);
   bool CopyEntry(const std::string& source, const std::string& destination,
                  const FindData& entry);
-  bool IsExistingFile(const std::string& path);
+  bool KeepEarlierEntry(const std::string& destination, const std::string& name, bool folder);
   void RecordMade(const std::string& path, bool folder);
   bool MadeByThisCopy(const std::string& path) const;
   bool IsEmptyFolder(const std::string& folder);
@@ -132,6 +132,9 @@ class UninstallEngine {
   // them, true for a folder), and the same paths in comparable form.
   std::vector<std::pair<std::string, bool>> m_copyMade;
   std::set<std::string> m_copyMadeKeys;
+  // The entries that were in the backup before the copy and that a student
+  // entry has landed on, in comparable form.
+  std::set<std::string> m_copyKeptKeys;
   // True when the copy's destination held nothing before it: then everything
   // in it is the copy's own, and nothing is recorded.
   bool m_copyIntoNewFolder = false;
