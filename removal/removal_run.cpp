@@ -135,11 +135,18 @@ const AnsiCodePage& UninstallEngine::CodePage() {
   return m_codePage;
 }
 
-std::string UninstallEngine::ResolvedPath(const std::string& path) {
+std::string UninstallEngine::ResolvedPath(const std::string& path, bool& expanded) {
+  expanded = false;
   std::string full;
   if (!m_services.FullPathName(path, full)) return std::string();
   std::string longPath;
-  return m_services.LongPathName(full, longPath) ? longPath : full;
+  if (m_services.LongPathName(full, longPath)) {
+    expanded = true;
+    return longPath;
+  }
+  // A path that is not there has no other spelling to expand.
+  expanded = IsAbsenceError(m_services.LastError());
+  return full;
 }
 
 void UninstallEngine::AddProtectedIdentities(const std::string& folder,
@@ -157,9 +164,12 @@ bool UninstallEngine::IsGuarded(const std::string& target) {
   if (IsProtectedFolder(target, m_protectedFolders, CodePage())) return true;
   // Other spellings of a protected folder: its short name, "a\..\b", and any
   // path that reaches the same object. A path the system cannot make whole
-  // cannot be told apart from a protected folder.
-  std::string resolved = ResolvedPath(target);
-  if (resolved.empty() || IsProtectedFolder(resolved, m_protectedFolders, CodePage())) return true;
+  // or long cannot be told apart from a protected folder: where identities
+  // cannot be had (9x, some network drives), the long path is all there is.
+  bool expanded = false;
+  std::string resolved = ResolvedPath(target, expanded);
+  if (!expanded || resolved.empty() || IsProtectedFolder(resolved, m_protectedFolders, CodePage()))
+    return true;
   FileIdentity identity;
   return m_services.IdentityOf(target, identity) && m_protectedIdentities.count(identity) != 0;
 }
@@ -197,7 +207,8 @@ void UninstallEngine::LoadProtectedFolders(const ShellFolders& folders) {
   const std::size_t given = m_protectedFolders.size();
   for (std::size_t i = 0; i < given; ++i) {
     if (m_protectedFolders[i].empty()) continue;
-    std::string resolved = ResolvedPath(m_protectedFolders[i]);
+    bool expanded = false;  // a folder that cannot be expanded still counts in its full form
+    std::string resolved = ResolvedPath(m_protectedFolders[i], expanded);
     if (resolved.empty()) continue;
     m_protectedFolders.push_back(resolved);
     AddProtectedIdentities(resolved, seen);

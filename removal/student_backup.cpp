@@ -35,6 +35,7 @@ bool UninstallEngine::BackUpStudentData(const std::string& userDesktop) {
         WithoutTrailingBackslashes(m_state.m_location, CodePage()) + "\\" + texts::kStudentsName;
     m_copyMade.clear();
     m_copyMadeKeys.clear();
+    m_copyKeptKeys.clear();
     m_copyIntoNewFolder = created;
     if (usable && CopyTree(source, backup)) return true;
     if (created) {
@@ -53,6 +54,7 @@ bool UninstallEngine::BackUpStudentData(const std::string& userDesktop) {
 bool UninstallEngine::CopyFolderTree(const std::string& source, const std::string& destination) {
   m_copyMade.clear();
   m_copyMadeKeys.clear();
+  m_copyKeptKeys.clear();
   m_copyIntoNewFolder = IsEmptyFolder(destination);
   return CopyTree(source, destination);
 }
@@ -96,22 +98,26 @@ bool UninstallEngine::CopyEntry(const std::string& source, const std::string& de
   if (IsFolder(entry)) {
     if (m_services.MakeDirectory(to))
       RecordMade(to, true);
-    else if (m_services.LastError() != winerr::kAlreadyExists || MadeByThisCopy(to))
+    else if (m_services.LastError() != winerr::kAlreadyExists || MadeByThisCopy(to) ||
+             !KeepEarlierEntry(destination, entry.name, true))
       return false;
     return CopyTree(from, to);
   }
-  return CopyFileWhole(from, to, destination + "\\" + texts::kCopyTemporaryName);
+  return CopyFileWhole(from, destination, entry.name);
 }
 
 // The file is copied under the temporary name and renamed once it is whole,
 // so that no run, however it ends, leaves a part of it under its own name.
 // A file already under its own name was whole when it was written: a file
-// that was in the backup before this run stays untouched. One that this run
-// made holds another student file of the same name, and the rename fails.
-bool UninstallEngine::CopyFileWhole(const std::string& from, const std::string& to,
-                                    const std::string& temporary) {
+// that was in the backup before this run stays untouched (once: see
+// KeepEarlierEntry). One that this run made holds another student file of
+// the same name, and the rename fails.
+bool UninstallEngine::CopyFileWhole(const std::string& from, const std::string& destination,
+                                    const std::string& name) {
+  const std::string to = destination + "\\" + name;
+  const std::string temporary = destination + "\\" + texts::kCopyTemporaryName;
   if (temporary.size() > kMaxFilePath) return false;
-  if (!MadeByThisCopy(to) && IsExistingFile(to)) return true;
+  if (!MadeByThisCopy(to) && IsExistingFile(to)) return KeepEarlierEntry(destination, name, false);
   // A temporary file left by an interrupted run is replaced. Windows refuses
   // to overwrite it when the copy made it read-only or hidden.
   if (!m_services.CopyOneFile(from, temporary, false) &&
@@ -128,10 +134,17 @@ bool UninstallEngine::CopyFileWhole(const std::string& from, const std::string& 
   return true;
 }
 
-bool UninstallEngine::IsExistingFile(const std::string& path) {
+// An entry that was in the backup before this run stands for one student
+// entry only: another that lands on it too (a name that differs only in case,
+// in a folder that tells case apart) would have no copy of its own. It is
+// known by the name the backup holds it under, whatever name reached it.
+bool UninstallEngine::KeepEarlierEntry(const std::string& destination, const std::string& name,
+                                       bool folder) {
   UniqueFind find(m_services);
   FindData entry;
-  return find.First(path, entry) && !IsFolder(entry);
+  if (!find.First(destination + "\\" + name, entry) || IsFolder(entry) != folder) return false;
+  const std::string key = ComparablePath(destination + "\\" + entry.name);
+  return m_copyMadeKeys.count(key) == 0 && m_copyKeptKeys.insert(key).second;
 }
 
 void UninstallEngine::RecordMade(const std::string& path, bool folder) {

@@ -78,8 +78,10 @@ class UninstallEngine {
   // The machine's ANSI code page, asked for once.
   const AnsiCodePage& CodePage();
   // The full long path the system makes of `path`; the full path when the
-  // path does not exist; empty when not even that can be made.
-  std::string ResolvedPath(const std::string& path);
+  // long path cannot be made; empty when not even the full path can be made.
+  // `expanded` is false when the long path failed for another reason than
+  // the path's absence.
+  std::string ResolvedPath(const std::string& path, bool& expanded);
   // Records the identities of `folder` and of every folder that holds it.
   void AddProtectedIdentities(const std::string& folder, std::set<std::string>& seen);
   // True when deleting `target` could delete a protected folder, however spelt.
@@ -98,8 +100,10 @@ class UninstallEngine {
   bool CopyTree(const std::string& source, const std::string& destination);
   bool CopyEntry(const std::string& source, const std::string& destination,
                  const FindData& entry);
-  bool CopyFileWhole(const std::string& from, const std::string& to, const std::string& temporary);
+  bool CopyFileWhole(const std::string& from, const std::string& destination,
+                     const std::string& name);
   bool IsExistingFile(const std::string& path);
+  bool KeepEarlierEntry(const std::string& destination, const std::string& name, bool folder);
   void RecordMade(const std::string& path, bool folder);
   bool MadeByThisCopy(const std::string& path) const;
   bool IsEmptyFolder(const std::string& folder);
@@ -131,6 +135,9 @@ class UninstallEngine {
   // them, true for a folder), and the same paths in comparable form.
   std::vector<std::pair<std::string, bool>> m_copyMade;
   std::set<std::string> m_copyMadeKeys;
+  // The entries that were in the backup before the copy and that a student
+  // entry has landed on, in comparable form.
+  std::set<std::string> m_copyKeptKeys;
   // True when the copy's destination held nothing before it: then everything
   // in it is the copy's own, and nothing is recorded.
   bool m_copyIntoNewFolder = false;

@@ -66,6 +66,20 @@ TEST_F(ContractTest, FolderLinksAreReportedAndLeadToTheirTarget) {
   EXPECT_FALSE(machine->Exists(In("empty")));
 }
 
+// The long path of a name below a link keeps the link's name: the names are
+// looked up one by one, and the ones below the link are its target's.
+TEST_F(ContractTest, ALongPathThroughALinkKeepsTheLinksName) {
+  ASSERT_TRUE(machine->MakeFolder(In("target")));
+  ASSERT_TRUE(machine->MakeFolder(In("target\\Long Inner Name")));
+  ASSERT_TRUE(machine->MakeFolderLink(In("link"), In("target")));
+  const std::string shortPath = machine->ShortPath(In("target\\Long Inner Name"));
+  const std::string shortName = shortPath.substr(shortPath.rfind('\\') + 1);
+  ASSERT_NE(shortName, "Long Inner Name");
+  std::string resolved;
+  ASSERT_TRUE(services->LongPathName(In("link\\" + shortName), resolved));
+  EXPECT_EQ(resolved, In("link\\Long Inner Name"));
+}
+
 // The ANSI calls measure the text they are given: 260 characters pass and
 // 261 fail with 206, doubled separators counted, although they name the
 // same folder.

@@ -57,6 +57,42 @@ TEST(BackupCompleteness, ANameTheCodePageCannotHoldFailsTheCopy) {
   }
 }
 
+// A stand-in may spell another student file's short name and so land on an
+// earlier file that nothing else lands on: only the name check sees it.
+TEST(BackupCompleteness, AStandInThatReachesAnEarlierBackupFailsTheCopy) {
+  Bench b;
+  scenario::Installation inst = scenario::SeedInstallation(b);
+  b.machine->AddFile(kBackup + "\\Long Name Zzz.txt", "earlier");  // LONGNA~1.TXT there
+  b.machine->AddFile(kStudents + "\\Long Name File.txt", "plain");  // and here
+  inst.studentFiles[kStudents + "\\Long Name File.txt"] = "plain";
+  ASSERT_TRUE(b.machine->AddFileNamedInUtf8(kStudents, u8"\uFF2C\uFF2F\uFF2E\uFF27\uFF2E\uFF21~1.TXT"));
+  const std::vector<std::string> before = b.machine->ListTree(kBackup);
+  EXPECT_EQ(b.engine.Run(scenario::kLocation), RunOutcome::Finished);
+  ExpectAbandonedIntact(b, inst);
+  EXPECT_EQ(b.machine->ListTree(kBackup), before);
+}
+
+// "Notes.txt" and "NOTES.TXT" in a folder that tells case apart land on one
+// name in the backup, whether this copy made it or an earlier backup holds it.
+TEST(BackupCompleteness, NamesThatDifferOnlyInCaseFailTheCopy) {
+  for (bool earlier : {false, true}) {
+    SCOPED_TRACE(earlier);
+    Bench b;
+    scenario::Installation inst = scenario::SeedInstallation(b);
+    const std::string folder = kStudents + "\\notes";
+    ASSERT_TRUE(b.machine->AddFolder(folder) && b.machine->MakeCaseSensitive(folder));
+    for (const char* name : {"Notes.txt", "NOTES.TXT"}) {
+      ASSERT_TRUE(b.machine->AddFile(folder + "\\" + name, name));
+      inst.studentFiles[folder + "\\" + name] = name;
+    }
+    if (earlier) b.machine->AddFile(kBackup + "\\notes\\Notes.txt", "Notes.txt");
+    const std::vector<std::string> before = b.machine->ListTree(kBackup);
+    EXPECT_EQ(b.engine.Run(scenario::kLocation), RunOutcome::Finished);
+    ExpectAbandonedIntact(b, inst);
+    EXPECT_EQ(b.machine->ListTree(kBackup), before);
+  }
+}
+
 // A link to a system folder and a link back up to the student folder: the
 // copy never enters either, fails as incomplete, and rolls back.
 TEST(BackupCompleteness, LinkedFoldersAreNeverEntered) {
@@ -117,18 +153,31 @@ TEST(BackupCompleteness, TheRollbackReachesPathsThatDoubledSeparatorsMakeTooLong
   EXPECT_FALSE(b.machine->Exists(kBackup));
 }
 
-// A backup path that the ANSI calls could not name again (Wine still copies
-// to it) makes the backup incomplete instead.
-TEST(BackupCompleteness, ACopyTargetBeyondThePathLimitFailsTheCopy) {
-  Bench b;
-  b.machine->LimitPathLength(true);
-  scenario::Installation inst = scenario::SeedInstallation(b);
-  const std::string name(261 - kBackup.size(), 'n');  // 262 characters in the backup
-  ASSERT_TRUE(b.machine->AddFile(kStudents + "\\" + name, "long"));
-  inst.studentFiles[kStudents + "\\" + name] = "long";
-  EXPECT_EQ(b.engine.Run(scenario::kLocation), RunOutcome::Finished);
-  ExpectAbandonedIntact(b, inst);
-  EXPECT_FALSE(b.machine->Exists(kBackup));
+// The ANSI calls take 259 characters for a file and 248 for a folder: a
+// backup path of that length is copied, and one character more (which Wine
+// would still copy, and then could not name again) makes the backup incomplete.
+TEST(BackupCompleteness, BackupPathsArePinnedAtTheirLimits) {
+  for (std::size_t over : {0u, 1u}) {
+    for (std::size_t limit : {259u, 248u}) {
+      SCOPED_TRACE(limit + over);
+      Bench b;
+      b.machine->LimitPathLength(true);
+      scenario::Installation inst = scenario::SeedInstallation(b);
+      const std::string name(limit + over - kBackup.size() - 1, 'n');
+      const std::string file = kStudents + "\\" + name + (limit == 248u ? "\\f" : "");
+      ASSERT_TRUE(b.machine->AddFile(file, "long"));
+      inst.studentFiles[file] = "long";
+      EXPECT_EQ(b.engine.Run(scenario::kLocation), RunOutcome::Finished);
+      if (over != 0) {
+        ExpectAbandonedIntact(b, inst);
+        EXPECT_FALSE(b.machine->Exists(kBackup));
+      } else {
+        EXPECT_TRUE(scenario::CheckPromises(b, inst).empty());
+        EXPECT_EQ((kBackup + "\\" + name).size(), limit);
+        EXPECT_TRUE(b.machine->Exists(kBackup + file.substr(kStudents.size())));
+      }
+    }
+  }
 }
 
 // The rollback neither enters nor removes a link it meets (removing one

@@ -103,6 +103,31 @@ TEST(PathGuard, AProtectedFolderKnownOnlyByItsShortNameIsStillGuarded) {
   EXPECT_FALSE(b.machine->Exists("C:\\Program Files\\Marlo Coach"));
 }
 
+TEST(PathGuard, WithoutIdentitiesEverySpellingIsRefusedByItsLongPath) {
+  // On 9x and some network drives no folder has an identity: the long path
+  // alone refuses the short spellings. A long path the system cannot make
+  // for another reason than absence (a folder that may not be listed) cannot
+  // be told apart from a protected folder.
+  for (long longPathError : {0L, winerr::kAccessDenied}) {
+    Bench b;
+    b.machine->InjectFault({SimMachine::Call::IdentityOf, "", 0, winerr::kAccessDenied});
+    if (longPathError != 0)
+      b.machine->InjectFault({SimMachine::Call::LongPathName, "COMMON~1", 0, longPathError});
+    for (const char* target : {"C:\\PROGRA~1", "C:\\PROGRA~1\\COMMON~1", "c:\\progra~1\\common~1\\."})
+      EXPECT_FALSE(b.engine.ShellDeleteFolder(FakeRunUi::kMainWindow, target)) << target;
+    EXPECT_EQ(ShellCalls(*b.machine), 0u) << longPathError;
+  }
+}
+
+TEST(PathGuard, ALinkToAFolderAboveAProtectedOneIsRefused) {
+  // "Windows" below the link is the folder that holds the user's Start menu.
+  Bench b;
+  ASSERT_TRUE(b.machine->AddFolderLink("C:\\Apps\\roaming", "C:\\users\\tech\\AppData\\Roaming\\Microsoft"));
+  EXPECT_FALSE(b.engine.ShellDeleteFolder(FakeRunUi::kMainWindow, "C:\\Apps\\roaming\\Windows"));
+  EXPECT_EQ(ShellCalls(*b.machine), 0u);
+  EXPECT_TRUE(b.machine->IsFolder(scenario::kUserStartMenu));
+}
+
 TEST(PathGuard, TheNativeProgramFilesOfA64BitSystemIsGuardedInA32BitProgram) {
   // A 32-bit program on 64-bit Windows is shown "Program Files (x86)" for
   // both Program Files queries; only the environment names the native ones.

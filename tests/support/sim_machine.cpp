@@ -75,6 +75,7 @@ struct FsNode {
   std::string shortName;    // the 8.3 name; empty when the name is one itself
   std::uint64_t index = 0;  // the file index, unique on the machine
   bool folder = false;
+  bool caseSensitive = false;  // a folder whose names are told apart by case
   std::string bytes;
   std::uint32_t attributes = 0;
   std::uint64_t writeTime = 0;
@@ -267,14 +268,20 @@ struct SimMachine::Impl {
     return key;
   }
 
+  // The key a folder keeps an entry's name under: as it is in a folder that
+  // tells case apart.
+  std::string ChildKey(const FsNode& folder, const std::string& name) const {
+    return folder.caseSensitive ? name : Key(name);
+  }
+
   // The entry of a folder with this long or short name, or null.
   FsNode* Child(const FsNode& folder, const std::string& name) const {
-    std::string key = Key(name);
+    std::string key = ChildKey(folder, name);
     // No ANSI name reaches an entry whose name the code page cannot hold.
     auto it = folder.children.find(key);
     if (it != folder.children.end())
       return it->second->ansiName.empty() ? it->second.get() : nullptr;
-    auto byShort = folder.byShortName.find(key);
+    auto byShort = folder.byShortName.find(Key(name));
     if (byShort != folder.byShortName.end() && byShort->second->ansiName.empty())
       return byShort->second;
     return nullptr;
@@ -283,7 +290,7 @@ struct SimMachine::Impl {
   // Takes an entry out of its folder, with its short name.
   void Detach(FsNode& folder, const FsNode& child) const {
     if (!child.shortName.empty()) folder.byShortName.erase(Key(child.shortName));
-    folder.children.erase(Key(child.name));
+    folder.children.erase(ChildKey(folder, child.name));
   }
 
   // The 8.3 name Windows makes for a new entry ("Program Files" gets
@@ -444,7 +451,7 @@ struct SimMachine::Impl {
     node->attributes = folder ? 0 : kAttrArchive;
     FsNode* raw = node.get();
     if (!raw->shortName.empty()) parent.byShortName[Key(raw->shortName)] = raw;
-    parent.children[Key(name)] = std::move(node);
+    parent.children[ChildKey(parent, name)] = std::move(node);
     return raw;
   }
 
@@ -664,6 +671,14 @@ bool SimMachine::AddFile(const std::string& path, const std::string& bytes,
 
 void SimMachine::LimitPathLength(bool on) { m_impl->limitPaths = on; }
 
+bool SimMachine::MakeCaseSensitive(const std::string& folder) {
+  SimPath p;
+  FsNode* node = m_impl->Resolve(folder, p) ? m_impl->Lookup(p) : nullptr;
+  if (!node || !node->folder || !node->children.empty()) return false;
+  node->caseSensitive = true;
+  return true;
+}
+
 bool SimMachine::AddFolderLink(const std::string& link, const std::string& target) {
   SimPath p, to;
   if (!m_impl->Resolve(link, p) || p.parts.empty() || !m_impl->Resolve(target, to)) return false;
@@ -712,7 +727,7 @@ bool SimMachine::AddFileNamedInUtf8(const std::string& folder, const std::string
   SimPath p;
   if (!AddFolder(folder) || !m_impl->Resolve(folder, p)) return false;
   FsNode* parent = m_impl->Lookup(p);
-  if (!parent || parent->children.count(m_impl->Key(utf8Name)) != 0) return false;
+  if (!parent || parent->children.count(m_impl->ChildKey(*parent, utf8Name)) != 0) return false;
   FsNode* node = m_impl->Insert(*parent, utf8Name, false);
   node->ansiName = ansi;
   node->bytes = bytes;
@@ -1273,14 +1288,15 @@ bool SimMachine::LongPathName(const std::string& path, std::string& longPath) {
   FsNode* node = m.BeginOnEntry(Call::LongPathName, path, path, p);
   if (!node) return false;
   // Short names become long ones; long names keep the case they were typed
-  // in, as Wine keeps it.
+  // in, as Wine keeps it. A link keeps its own name (the names are looked up
+  // one by one, not resolved); the names below it are its target's.
   std::size_t prefix = Impl::DevicePrefixLength(path);
   std::string text = path.substr(0, prefix) + std::string(1, path[prefix]) + ":";
   const FsNode* folder = m.drives.at(p.drive).get();
   for (const std::string& part : p.parts) {
     const FsNode* child = m.Child(*folder, part);
     text += "\\" + (m.Key(child->name) == m.Key(part) ? part : child->name);
-    folder = child;
+    folder = child->link ? m.Lookup(*child->link) : child;
   }
   if (p.parts.empty()) text += "\\";
   longPath = text;

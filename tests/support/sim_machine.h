@@ -56,6 +56,10 @@ class SimMachine : public IWindowsServices {
   // Makes the ANSI file calls refuse path texts longer than 260 characters
   // with 206, as Wine does (off by default).
   void LimitPathLength(bool on);
+  // Makes an empty folder tell names apart by case, as a folder with
+  // per-folder case sensitivity does (Windows 10 and later), or Wine's on a
+  // case-sensitive host folder: "Notes.txt" and "NOTES.TXT" can both be in it.
+  bool MakeCaseSensitive(const std::string& folder);
   // A folder link (reparse point, reported as 0x410) at `link` that leads to
   // `target` (an absolute path, which need not exist); missing parents of
   // the link are made. Calls through the link reach the target; deleting the
