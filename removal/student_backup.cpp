@@ -36,6 +36,7 @@ bool UninstallEngine::BackUpStudentData(const std::string& userDesktop) {
     m_copyMade.clear();
     m_copyMadeKeys.clear();
     m_copyKeptKeys.clear();
+    m_copyTemporary = backup + "\\" + texts::kCopyTemporaryName;
     m_copyIntoNewFolder = created;
     if (usable && CopyTree(source, backup)) return true;
     if (created) {
@@ -55,6 +56,7 @@ bool UninstallEngine::CopyFolderTree(const std::string& source, const std::strin
   m_copyMade.clear();
   m_copyMadeKeys.clear();
   m_copyKeptKeys.clear();
+  m_copyTemporary = destination + "\\" + texts::kCopyTemporaryName;
   m_copyIntoNewFolder = IsEmptyFolder(destination);
   return CopyTree(source, destination);
 }
@@ -106,8 +108,11 @@ bool UninstallEngine::CopyEntry(const std::string& source, const std::string& de
   return CopyFileWhole(from, destination, entry.name);
 }
 
-// The file is copied under the temporary name and renamed once it is whole,
-// so that no run, however it ends, leaves a part of it under its own name.
+// The file is copied under the temporary name and moved to its own name once
+// it is whole, so that no run, however it ends, leaves a part of it under its
+// own name. The temporary file stands at the top of the backup, its shortest
+// folder: a deep folder that still has room for the file's own name may have
+// none for the temporary one.
 // A file already under its own name was whole when it was written: a file
 // that was in the backup before this run stays untouched (once: see
 // KeepEarlierEntry). One that this run made holds another student file of
@@ -115,7 +120,7 @@ bool UninstallEngine::CopyEntry(const std::string& source, const std::string& de
 bool UninstallEngine::CopyFileWhole(const std::string& from, const std::string& destination,
                                     const std::string& name) {
   const std::string to = destination + "\\" + name;
-  const std::string temporary = destination + "\\" + texts::kCopyTemporaryName;
+  const std::string& temporary = m_copyTemporary;
   if (temporary.size() > kMaxFilePath) return false;
   if (!MadeByThisCopy(to) && IsExistingFile(to)) return KeepEarlierEntry(destination, name, false);
   // A temporary file left by an interrupted run is replaced. Windows refuses
@@ -132,6 +137,12 @@ bool UninstallEngine::CopyFileWhole(const std::string& from, const std::string& 
     m_copyMadeKeys.insert(ComparablePath(to));
   }
   return true;
+}
+
+bool UninstallEngine::IsExistingFile(const std::string& path) {
+  UniqueFind find(m_services);
+  FindData entry;
+  return find.First(path, entry) && !IsFolder(entry);
 }
 
 // An entry that was in the backup before this run stands for one student

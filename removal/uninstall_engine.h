@@ -138,6 +138,8 @@ class UninstallEngine {
   // The entries that were in the backup before the copy and that a student
   // entry has landed on, in comparable form.
   std::set<std::string> m_copyKeptKeys;
+  // The copy's temporary file, at the top of the backup.
+  std::string m_copyTemporary;
   // True when the copy's destination held nothing before it: then everything
   // in it is the copy's own, and nothing is recorded.
   bool m_copyIntoNewFolder = false;

@@ -45,7 +45,7 @@ TEST(StudentBackup, ASecondRunAddsToTheEarlierBackupWithoutOverwriting) {
   scenario::Installation inst = scenario::SeedInstallation(b);
   b.machine->AddFile(kBackup + "\\roster.txt", "last year's roster");
   b.machine->AddFile(kBackup + "\\old.txt", "earlier");
-  const std::string partial = kBackup + "\\class1\\RMLC~CPY.TMP";
+  const std::string partial = kBackup + "\\RMLC~CPY.TMP";
   b.machine->AddFile(partial, "bob pro", kAttrReadOnly);
   b.machine->InjectFault({SimMachine::Call::CopyOneFile, partial, 1, winerr::kAccessDenied});
   EXPECT_EQ(b.engine.Run(scenario::kLocation), RunOutcome::Finished);
