@@ -172,7 +172,9 @@ class IWindowsServices {
   virtual bool SetCurrentDir(const std::string& path) = 0;  // SetCurrentDirectoryA
   // FindFirstFileA(pattern, &data); returns 0 when nothing can be enumerated.
   // A wide search of the same pattern runs alongside (FindFirstFileW and
-  // FindNextFileW, entry for entry) to fill FindData::nameNotAnsi.
+  // FindNextFileW, entry for entry) to fill FindData::nameNotAnsi. Where the
+  // wide search is not implemented (Windows 95, 98, Me), a "?" in the ANSI
+  // name fills it: the code page could not hold the name.
   virtual FindHandle FindFirst(const std::string& pattern, FindData& out) = 0;
   virtual bool FindNext(FindHandle find, FindData& out) = 0;  // FindNextFileA
   virtual bool CloseFind(FindHandle find) = 0;                // FindClose
@@ -194,11 +196,15 @@ class IWindowsServices {
   // GetFullPathNameA into a 260-byte buffer; `full` is empty when it fails.
   virtual bool FullPathName(const std::string& path, std::string& full) = 0;
   // GetLongPathNameA into a 260-byte buffer: short (8.3) names replaced by
-  // the long ones. Fails when the path does not exist.
+  // the long ones. Fails when the path does not exist. Looked up at run time;
+  // where the system lacks it (95, NT 4.0), each component is resolved by
+  // FindFirstFileA instead, with the same result.
   virtual bool LongPathName(const std::string& path, std::string& longPath) = 0;
   // CreateFileA(path, no access, full sharing, OPEN_EXISTING,
   // FILE_FLAG_BACKUP_SEMANTICS) so that a folder opens too, then
   // GetFileInformationByHandle and CloseHandle. `out` is zeroed on failure.
+  // Windows 95, 98 and Me open no folder and refuse FILE_SHARE_DELETE: there
+  // it always fails, and callers compare paths instead.
   virtual bool IdentityOf(const std::string& path, FileIdentity& out) = 0;
   // GetDriveTypeA(rootPath), rootPath like "C:\" or "\\server\share\".
   virtual unsigned DriveType(const std::string& rootPath) = 0;
@@ -207,7 +213,9 @@ class IWindowsServices {
 
   // --- Shell ---
   // SHGetSpecialFolderPathA(no owner, 260-byte buffer, folder, no creation).
-  // `path` is emptied first and stays empty when the call fails.
+  // `path` is emptied first and stays empty when the call fails. Looked up at
+  // run time; where the shell lacks it (95 and NT 4.0 without the desktop
+  // update), SHGetSpecialFolderLocation and SHGetPathFromIDListA instead.
   virtual bool SpecialFolderPath(int csidlFolder, std::string& path) = 0;
   // GetEnvironmentVariableA(name, buffer of 32767); `value` is empty when the
   // variable is not set.

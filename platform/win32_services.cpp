@@ -6,6 +6,7 @@
 #include <windows.h>
 #include <shlobj.h>
 
+#include <algorithm>
 #include <vector>
 
 namespace {
@@ -13,9 +14,12 @@ namespace {
 // A directory search: the ANSI one that the program reads, and a wide one of
 // the same pattern beside it, entry for entry, which tells the names that the
 // code page cannot hold from the best-fit names the ANSI call gives them.
+// Where the wide search is not implemented (Windows 95, 98 and Me answer
+// 120), the ANSI names are judged alone.
 struct DualSearch {
   HANDLE ansi = INVALID_HANDLE_VALUE;
   HANDLE wide = INVALID_HANDLE_VALUE;
+  bool ansiOnly = false;
 };
 
 DualSearch* ToSearch(FindHandle find) { return reinterpret_cast<DualSearch*>(find); }
@@ -49,21 +53,28 @@ std::vector<WCHAR> WideFromAnsi(const std::string& text) {
   return wide;
 }
 
-// True when the wide name converts to exactly `ansi` with no default and no
-// best-fit character. (A UTF-8 code page holds every name and takes neither
-// the flag nor the default-character report.)
+// True when the wide name and `ansi` are the same name: the wide one
+// converts to exactly `ansi`, and `ansi` converts back to exactly the wide
+// one. The way back catches the default character ("?") and best-fit
+// look-alikes ("a" for a fullwidth "a") alike, in every code page, UTF-8
+// included, with no flag that a system could refuse (WC_NO_BEST_FIT_CHARS
+// is refused before Windows 2000, which would make every name look bad).
 bool SpeltExactly(const WCHAR* wide, const std::string& ansi) {
-  const bool utf8 = GetACP() == CP_UTF8;
   char buffer[4 * MAX_PATH] = {};
-  BOOL usedDefault = FALSE;
-  int length = WideCharToMultiByte(CP_ACP, utf8 ? 0 : WC_NO_BEST_FIT_CHARS, wide, -1, buffer,
-                                   sizeof buffer, nullptr, utf8 ? nullptr : &usedDefault);
-  return length > 0 && !usedDefault && ansi == buffer;
+  int length = WideCharToMultiByte(CP_ACP, 0, wide, -1, buffer, sizeof buffer, nullptr, nullptr);
+  if (length <= 0 || ansi != buffer) return false;
+  const std::vector<WCHAR> back = WideFromAnsi(ansi);
+  std::size_t i = 0;
+  while (back[i] == wide[i] && wide[i] != L'\0') ++i;
+  return back[i] == wide[i];
 }
 
 // Reads the wide search's entry that goes with the ANSI one in `out`. A wide
 // search that has no such entry, or one under another name, marks the name as
 // not held by the code page: that can only make the caller more careful.
+// Where the wide search is not implemented, the ANSI search stands alone: it
+// gives "?" for what the code page cannot hold, and "?" is never part of a
+// real file name.
 void CheckWithWideEntry(DualSearch& search, bool first, const std::string& pattern,
                         FindData& out) {
   WIN32_FIND_DATAW data{};
@@ -71,13 +82,77 @@ void CheckWithWideEntry(DualSearch& search, bool first, const std::string& patte
   if (first) {
     search.wide = FindFirstFileW(WideFromAnsi(pattern).data(), &data);
     found = search.wide != INVALID_HANDLE_VALUE;
+    search.ansiOnly = !found && GetLastError() == ERROR_CALL_NOT_IMPLEMENTED;
   } else if (search.wide != INVALID_HANDLE_VALUE) {
     found = FindNextFileW(search.wide, &data) != 0;
   }
-  out.nameNotAnsi = !found || !SpeltExactly(data.cFileName, out.name);
+  if (search.ansiOnly)
+    out.nameNotAnsi = out.name.find('?') != std::string::npos;
+  else
+    out.nameNotAnsi = !found || !SpeltExactly(data.cFileName, out.name);
 }
 
 }  // namespace
+
+// GetLongPathNameA where the system has none (Windows 95 and NT 4.0): each
+// component after the root replaced by the name that the ANSI search reports
+// for it, which is the long one whether it was typed long or short. Fails
+// like the call does when a component is missing; a component with
+// wildcards names no single entry and is refused.
+unsigned long LongPathByComponents(const char* path, char* buffer, unsigned long capacity) {
+  const std::string text = path;
+  // Where the name that starts at `at` ends, walked by characters: the second
+  // byte of a double-byte character may be 0x5C, the backslash.
+  auto nameEnd = [&text](std::size_t at) {
+    while (at < text.size() && text[at] != '\\')
+      at += IsDBCSLeadByteEx(CP_ACP, static_cast<BYTE>(text[at])) && at + 1 < text.size() ? 2 : 1;
+    return at;
+  };
+  std::size_t pos = 0;
+  if (text.size() >= 2 && text[1] == ':')
+    pos = 2;  // "C:"
+  else if (text.compare(0, 2, "\\\\") == 0)
+    pos = std::min(nameEnd(nameEnd(2) + 1), text.size());  // "\\server\share"
+  std::string result = text.substr(0, pos);
+  while (pos < text.size()) {
+    const std::size_t end = nameEnd(pos);
+    const std::string component = text.substr(pos, end - pos);
+    if (component.find_first_of("*?") != std::string::npos) {
+      SetLastError(ERROR_INVALID_NAME);
+      return 0;
+    }
+    if (!component.empty() && component != "." && component != "..") {
+      WIN32_FIND_DATAA data{};
+      HANDLE find = FindFirstFileA((result + component).c_str(), &data);
+      if (find == INVALID_HANDLE_VALUE) return 0;
+      FindClose(find);
+      result += TextIn(data.cFileName, sizeof data.cFileName);
+    } else {
+      result += component;
+    }
+    if (end < text.size()) result += '\\';
+    pos = end + 1;
+  }
+  if (result.size() >= capacity) return static_cast<DWORD>(result.size() + 1);
+  std::copy(result.c_str(), result.c_str() + result.size() + 1, buffer);
+  return static_cast<DWORD>(result.size());
+}
+
+// SHGetSpecialFolderPathA where the shell has none (Windows 95 and NT 4.0
+// without the desktop update): the folder's item list, its path, and the
+// list freed by the shell's allocator. Nothing is created.
+int SpecialFolderPathFromItemList(char* buffer, int csidlFolder) {
+  LPITEMIDLIST items = nullptr;
+  if (FAILED(SHGetSpecialFolderLocation(nullptr, csidlFolder, &items)) || items == nullptr)
+    return FALSE;
+  const BOOL ok = SHGetPathFromIDListA(items, buffer);
+  IMalloc* allocator = nullptr;
+  if (SUCCEEDED(SHGetMalloc(&allocator)) && allocator != nullptr) {
+    allocator->Free(items);
+    allocator->Release();
+  }
+  return ok;
+}
 
 long Win32Services::OpenKey(RegKey parent, const std::string& path, std::uint32_t access,
                             RegKey& out) {
@@ -211,8 +286,11 @@ bool Win32Services::FullPathName(const std::string& path, std::string& full) {
 }
 
 bool Win32Services::LongPathName(const std::string& path, std::string& longPath) {
+  using LongPathCall = DWORD(WINAPI*)(LPCSTR, LPSTR, DWORD);
+  const auto call = LoadedFunction<LongPathCall>("kernel32.dll", "GetLongPathNameA");
   char buffer[MAX_PATH] = {};
-  DWORD length = GetLongPathNameA(path.c_str(), buffer, sizeof buffer);
+  DWORD length = call ? call(path.c_str(), buffer, sizeof buffer)
+                      : LongPathByComponents(path.c_str(), buffer, sizeof buffer);
   bool ok = length != 0 && length < sizeof buffer;
   longPath = ok ? TextIn(buffer, sizeof buffer) : std::string();
   return ok;
@@ -247,9 +325,13 @@ AnsiCodePage Win32Services::CodePage() {
 }
 
 bool Win32Services::SpecialFolderPath(int csidlFolder, std::string& path) {
+  using SpecialFolderCall = BOOL(WINAPI*)(HWND, LPSTR, int, BOOL);
+  const auto call = LoadedFunction<SpecialFolderCall>("shell32.dll", "SHGetSpecialFolderPathA");
   char buffer[MAX_PATH] = {};
   path.clear();
-  if (!SHGetSpecialFolderPathA(nullptr, buffer, csidlFolder, FALSE)) return false;
+  if (!(call ? call(nullptr, buffer, csidlFolder, FALSE)
+             : SpecialFolderPathFromItemList(buffer, csidlFolder)))
+    return false;
   path = TextIn(buffer, sizeof buffer);
   return true;
 }

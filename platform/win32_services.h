@@ -1,6 +1,7 @@
 // The services on the real Windows calls (ANSI forms), for the Windows build.
 // Each method makes the one call its interface comment names, with the
-// arguments given there; nothing is retried, translated or cached.
+// arguments given there; nothing is retried, translated or cached. Where an
+// older system lacks a call, the interface comment names what stands in.
 #pragma once
 
 #include "platform/services.h"
@@ -49,3 +50,10 @@ class Win32Services : public IWindowsServices {
   bool GetOsVersion(OsVersion& out) override;
   bool UserName(std::uint32_t capacity, std::string& name) override;
 };
+
+// Stand-ins for calls that older systems lack, used where the call is
+// missing; declared here so that tests can hold them against the real calls.
+// GetLongPathNameA(path, buffer, capacity), one component at a time.
+unsigned long LongPathByComponents(const char* path, char* buffer, unsigned long capacity);
+// SHGetSpecialFolderPathA(no owner, buffer of 260 bytes, folder, no creation).
+int SpecialFolderPathFromItemList(char* buffer, int csidlFolder);

@@ -2,6 +2,8 @@
 // their order, the deletions into the Recycle Bin and the final report.
 #include <gtest/gtest.h>
 
+#include <algorithm>
+
 #include "removal/path_rules.h"
 #include "tests/engine/scenario.h"
 
@@ -89,6 +91,38 @@ TEST(RemovalRun, CompleteRunRemovesTheProductAndSavesTheStudentData) {
             (std::vector<std::string>{"Marlo Coach Old", "Other Product"}));
   EXPECT_EQ(scenario::CheckPromises(b, inst), std::vector<std::string>());
   for (const std::string& path : inst.shortcuts) EXPECT_FALSE(b.machine->Exists(path)) << path;
+}
+
+// Windows 98 and NT 4.0, with their own answers: no profiles folder, and on
+// 98 no wide search and no folder identities. The save box ticked, the
+// student data is saved and the product removed; below version 5 no
+// per-user folders are derived, so the shortcuts seeded there stay untouched.
+TEST(RemovalRun, OlderSystemsSaveTheStudentDataAndRemoveTheProduct) {
+  for (SimMachine::OlderSystem system :
+       {SimMachine::OlderSystem::Windows98, SimMachine::OlderSystem::NT4}) {
+    SCOPED_TRACE(system == SimMachine::OlderSystem::Windows98 ? "98" : "NT 4.0");
+    Bench b;
+    b.machine->ActAsOlderSystem(system);
+    scenario::Installation inst = scenario::SeedInstallation(b);
+    ASSERT_TRUE(b.state.m_saveStudentData);
+    ASSERT_EQ(b.state.m_osMajor, 4);
+    const std::vector<std::string> derived = {
+        "C:\\tech\\Desktop\\Marlo Coach Videos.lnk",
+        "C:\\ProgramData\\tech\\Start Menu\\Programs\\Marlo Coach\\Marlo Coach Videos.lnk",
+        "C:\\ProgramData\\tech\\Start Menu\\Programs\\Marlo Coach"};
+    auto isDerived = [&derived](const std::string& path) {
+      return std::find(derived.begin(), derived.end(), path) != derived.end();
+    };
+    inst.shortcuts.erase(std::remove_if(inst.shortcuts.begin(), inst.shortcuts.end(), isDerived),
+                         inst.shortcuts.end());
+
+    EXPECT_EQ(b.engine.Run(scenario::kLocation), RunOutcome::Finished);
+    EXPECT_EQ(b.ui.Boxes().back().caption, std::optional<std::string>("Success!"));
+    EXPECT_EQ(b.machine->ListTree(scenario::kBackup).size(), 11u);
+    EXPECT_FALSE(b.machine->Exists(scenario::kLocation));
+    EXPECT_EQ(scenario::CheckPromises(b, inst), std::vector<std::string>());
+    for (const std::string& path : derived) EXPECT_TRUE(b.machine->Exists(path)) << path;
+  }
 }
 
 TEST(RemovalRun, DecliningAConfirmationLeavesEverythingAsItWas) {

@@ -143,6 +143,7 @@ struct SimMachine::Impl {
   std::optional<std::string> profilesDir;
   std::map<std::string, std::string> environment;  // keyed by upper-case name
   OsVersion version{6, 1, 7601, 2};
+  bool windows9x = false;  // no wide search, no folder identities
   std::string userName;
   std::optional<std::string> browsePath;
   bool browseHasPath = true;
@@ -428,11 +429,12 @@ struct SimMachine::Impl {
   }
 
   // An entry as the search reports it.
-  static FindData Entry(const FsNode& node) {
+  FindData Entry(const FsNode& node) const {
     FindData data;
     data.name = node.ansiName.empty() ? node.name : node.ansiName;
     data.attributes = ReportedAttributes(node);
-    data.nameNotAnsi = !node.ansiName.empty();
+    data.nameNotAnsi = windows9x ? data.name.find('?') != std::string::npos
+                                 : !node.ansiName.empty();
     return data;
   }
 
@@ -919,6 +921,13 @@ void SimMachine::SetOsVersion(std::uint32_t major, std::uint32_t minor) {
   m_impl->version.minor = minor;
 }
 
+void SimMachine::ActAsOlderSystem(OlderSystem system) {
+  const bool windows98 = system == OlderSystem::Windows98;
+  m_impl->version = windows98 ? OsVersion{4, 10, 1998, 1} : OsVersion{4, 0, 1381, 2};
+  m_impl->windows9x = windows98;
+  m_impl->profilesDir.reset();
+}
+
 void SimMachine::SetUserName(const std::string& name) { m_impl->userName = name; }
 
 void SimMachine::SetBrowseResult(std::optional<std::string> path, bool hasPath) {
@@ -1098,7 +1107,7 @@ FindHandle SimMachine::FindFirst(const std::string& pattern, FindData& out) {
     for (const char* dot : {".", ".."})
       if (WildcardMatch(mask, dot)) search.entries.push_back({dot, kAttrDirectory});
   }
-  for (const FsNode* node : m.Matching(*folder, mask)) search.entries.push_back(Impl::Entry(*node));
+  for (const FsNode* node : m.Matching(*folder, mask)) search.entries.push_back(m.Entry(*node));
   if (search.entries.empty()) return m.Fail(winerr::kFileNotFound);
   out = search.entries[0];
   search.next = 1;
@@ -1309,6 +1318,7 @@ bool SimMachine::IdentityOf(const std::string& path, FileIdentity& out) {
   SimPath p;
   FsNode* node = m.BeginOnEntry(Call::IdentityOf, path, path, p);
   if (!node) return false;
+  if (m.windows9x) return m.Fail(winerr::kInvalidParameter);
   out.volumeSerial = 0x5EED0000u | static_cast<unsigned char>(p.drive);
   out.fileIndex = node->index;
   return m.Succeed();

@@ -127,6 +127,15 @@ class SimMachine : public IWindowsServices {
   // An environment variable of the process (unset ones are not found).
   void SetEnvironmentVariable(const std::string& name, const std::string& value);
   void SetOsVersion(std::uint32_t major, std::uint32_t minor);
+  // The answers of an older system: its version (4.10 for Windows 98, 4.0
+  // for NT 4.0) and no GetProfilesDirectoryA. On 98 the wide search is not
+  // implemented (120), so a name the code page cannot hold is told only by a
+  // "?" in its ANSI stand-in; and no folder opens for its identity (the
+  // sharing flag FILE_SHARE_DELETE is refused: IdentityOf fails with 87).
+  // NT 4.0 refuses the conversion flag WC_NO_BEST_FIT_CHARS, which the
+  // Win32 adapter does without: its names and identities are as later.
+  enum class OlderSystem { Windows98, NT4 };
+  void ActAsOlderSystem(OlderSystem system);
   void SetUserName(const std::string& name);
   // What the folder browser returns next: a path, or nothing (cancelled).
   // `hasPath` false gives an item with no file-system path.
