@@ -96,7 +96,8 @@ TEST(RemovalRun, CompleteRunRemovesTheProductAndSavesTheStudentData) {
 // Windows 98 and NT 4.0, with their own answers: no profiles folder, and on
 // 98 no wide search and no folder identities. The save box ticked, the
 // student data is saved and the product removed; below version 5 no
-// per-user folders are derived, so the shortcuts seeded there stay untouched.
+// per-user folders are derived, so the shortcuts seeded there must stay
+// untouched, like everything else that is not the product's.
 TEST(RemovalRun, OlderSystemsSaveTheStudentDataAndRemoveTheProduct) {
   for (SimMachine::OlderSystem system :
        {SimMachine::OlderSystem::Windows98, SimMachine::OlderSystem::NT4}) {
@@ -118,10 +119,7 @@ TEST(RemovalRun, OlderSystemsSaveTheStudentDataAndRemoveTheProduct) {
 
     EXPECT_EQ(b.engine.Run(scenario::kLocation), RunOutcome::Finished);
     EXPECT_EQ(b.ui.Boxes().back().caption, std::optional<std::string>("Success!"));
-    EXPECT_EQ(b.machine->ListTree(scenario::kBackup).size(), 11u);
-    EXPECT_FALSE(b.machine->Exists(scenario::kLocation));
     EXPECT_EQ(scenario::CheckPromises(b, inst), std::vector<std::string>());
-    for (const std::string& path : derived) EXPECT_TRUE(b.machine->Exists(path)) << path;
   }
 }
 
