@@ -50,8 +50,8 @@ inline constexpr char kLeftoversHeader[] =
 // Student-data backup.
 inline constexpr char kBackupName[] = "Marlo Coach Saved Student Data";
 inline constexpr char kStudentsName[] = "Students";
-// Each file is copied under this name in its backup folder and takes its own
-// name only when it is whole. A valid 8.3 name (it has no short name of its
+// Each file is copied under this name at the top of the backup and moved to
+// its own name only when it is whole. A valid 8.3 name (it has no short name of its
 // own and fits volumes without long names) that no short name can equal:
 // those end their first part in "~" and a digit.
 inline constexpr char kCopyTemporaryName[] = "RMLC~CPY.TMP";
