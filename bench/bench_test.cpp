@@ -10,7 +10,7 @@
 #include "bench/counting_services.h"
 #include "bench/startup/command_tail.h"
 #include "bench/tree_gen.h"
-#include "removal/uninstall_engine.h"
+#include "tests/support/engine_units.h"
 #include "tests/support/sim_machine.h"
 
 namespace {
@@ -92,14 +92,13 @@ TEST(CountingServices, ForwardsTheEnginesWorkAndItsErrorCodes) {
   ASSERT_TRUE(WriteTreeToSim(plan, *machine, "C:\\Data\\Students", true));
   CountingServices services(*machine);
   AnsweringUi ui;
-  UninstallState state;
-  UninstallEngine engine(services, ui, state);
+  EngineUnits units(services, ui);
 
   ASSERT_TRUE(services.MakeDirectory("C:\\Data\\Copy"));
   EXPECT_FALSE(services.MakeDirectory("C:\\Data\\Copy"));
   EXPECT_EQ(services.LastError(), winerr::kAlreadyExists);
 
-  ASSERT_TRUE(engine.CopyFolderTree("C:\\Data\\Students", "C:\\Data\\Copy"));
+  ASSERT_TRUE(units.backup.CopyFolderTree("C:\\Data\\Students", "C:\\Data\\Copy"));
   const TreeTotals totals = Totals(plan);
   EXPECT_EQ(services.Of(CountingServices::kCopyOneFile).calls,
             static_cast<std::uint64_t>(totals.files));
@@ -117,7 +116,7 @@ TEST(CountingServices, ForwardsTheEnginesWorkAndItsErrorCodes) {
 
   services.Reset();
   std::string parent = "C:\\Data";
-  ASSERT_TRUE(engine.DeleteFolderTree(parent, "Copy"));
+  ASSERT_TRUE(units.backup.DeleteFolderTree(parent, "Copy"));
   EXPECT_FALSE(machine->Exists("C:\\Data\\Copy"));
   EXPECT_EQ(services.Of(CountingServices::kRemoveFile).calls,
             static_cast<std::uint64_t>(totals.files));

@@ -15,7 +15,7 @@
 #include "bench/counting_services.h"
 #include "bench/heap_meter.h"
 #include "bench/tree_gen.h"
-#include "removal/uninstall_engine.h"
+#include "tests/support/engine_units.h"
 #include "tests/support/sim_machine.h"
 
 namespace {
@@ -57,18 +57,17 @@ int main(int argc, char** argv) {
   CountingServices services(*machine);
   services.CountCallsIn(&inside);
   AnsweringUi ui;
-  UninstallState state;
-  UninstallEngine engine(services, ui, state);
+  EngineUnits units(services, ui);
   const std::string backup = desktop + "\\" + kBackupName;
 
   heap_meter::ResetPeaks();
   const std::size_t engineBefore = heap_meter::Engine().live;
   const auto start = std::chrono::steady_clock::now();
   services.MakeDirectory(backup);
-  const bool copied = engine.CopyFolderTree(std::string(kInstall) + "\\Students", backup);
+  const bool copied = units.backup.CopyFolderTree(std::string(kInstall) + "\\Students", backup);
   const double copyMs = MillisecondsSince(start);
   std::string parent = desktop;
-  const bool deleted = engine.DeleteFolderTree(parent, kBackupName);
+  const bool deleted = units.backup.DeleteFolderTree(parent, kBackupName);
   const double totalMs = MillisecondsSince(start);
 
   rusage usage{};

@@ -17,7 +17,9 @@
 #include "bench/answering_ui.h"
 #include "bench/counting_services.h"
 #include "platform/win32_services.h"
+#include "location/install_location.h"
 #include "removal/uninstall_engine.h"
+#include "tests/support/engine_units.h"
 
 namespace {
 
@@ -90,6 +92,7 @@ int main(int argc, char** argv) {
   IRunUi& ui = op == "rollback-quiet" ? quietUi : static_cast<IRunUi&>(windowUi);
   UninstallState state;
   UninstallEngine engine(services, ui, state);
+  EngineUnits units(services, ui);
 
   // The progress window is on screen before the rollback starts, as in a run.
   if (op == "rollback") {
@@ -97,7 +100,7 @@ int main(int argc, char** argv) {
     ui.BringProgressToTop();
   }
   if (op == "run") {
-    engine.RecordSystemInfo();
+    RecordSystemInfo(services, state);
     state.m_location = argv[2];
   }
 
@@ -105,12 +108,12 @@ int main(int argc, char** argv) {
   const auto start = std::chrono::steady_clock::now();
   if (op == "copy") {
     services.MakeDirectory(argv[3]);
-    ok = engine.CopyFolderTree(argv[2], argv[3]);
+    ok = units.backup.CopyFolderTree(argv[2], argv[3]);
   } else if (op == "rollback" || op == "rollback-quiet") {
     std::string parent = argv[2];
-    ok = engine.DeleteFolderTree(parent, argv[3]);
+    ok = units.backup.DeleteFolderTree(parent, argv[3]);
   } else if (op == "recycle") {
-    ok = engine.ShellDeleteFolder(0, argv[2]);
+    ok = units.folders.ShellDeleteFolder(0, argv[2]);
   } else if (op == "run") {
     ok = engine.Run(argv[2]) == RunOutcome::Finished && state.m_failures.empty();
   } else {

@@ -1,8 +1,11 @@
 // Start-up and "Browse...": where the product is installed, the system's
 // version and the logged-on user.
+#include "location/install_location.h"
+
+#include "location/location_texts.h"
 #include "platform/handles.h"
 #include "removal/engine_texts.h"
-#include "removal/uninstall_engine.h"
+#include "removal/path_rules.h"
 
 namespace {
 
@@ -21,43 +24,50 @@ bool TextFromValue(const std::string& data, std::string& text) {
 
 }  // namespace
 
-std::string UninstallEngine::FindInstallLocation() {
+std::string FindInstallLocation(IWindowsServices& services) {
   std::string location;
   {
-    UniqueKey key(m_services);
+    UniqueKey key(services);
     std::string data;
     std::string folder;
     if (key.Open(kHkeyLocalMachine, texts::kProductKeyForReading, kKeyRead) == winerr::kSuccess &&
-        m_services.QueryValue(key.Get(), texts::kInstallPathValue, kInstallPathBuffer, data) ==
+        services.QueryValue(key.Get(), texts::kInstallPathValue, kInstallPathBuffer, data) ==
             winerr::kSuccess &&
         TextFromValue(data, folder) && folder.find_first_of("*?") == std::string::npos &&
-        FindFile(m_services, folder)) {
+        FindFile(services, folder)) {
       location = folder;  // trusted once something exists there (a wildcard names no one folder)
     }
   }
-  if (location.empty() && FindFile(m_services, texts::kDefaultExe)) location = texts::kDefaultFolder;
+  if (location.empty() && FindFile(services, texts::kDefaultExe)) location = texts::kDefaultFolder;
   return location;
 }
 
-void UninstallEngine::RecordSystemInfo() {
-  m_state.m_osVersionInfo = OsVersion();
-  m_services.GetOsVersion(m_state.m_osVersionInfo);
-  m_state.m_osMajor = static_cast<int>(m_state.m_osVersionInfo.major);
-  m_state.m_osMinor = static_cast<int>(m_state.m_osVersionInfo.minor);
-  m_state.m_userName.clear();
-  if (m_state.m_osMajor >= 5) m_services.UserName(kUserNameBuffer, m_state.m_userName);
+void RecordSystemInfo(IWindowsServices& services, UninstallState& state) {
+  state.m_osVersionInfo = OsVersion();
+  services.GetOsVersion(state.m_osVersionInfo);
+  state.m_osMajor = static_cast<int>(state.m_osVersionInfo.major);
+  state.m_osMinor = static_cast<int>(state.m_osVersionInfo.minor);
+  state.m_userName.clear();
+  if (state.m_osMajor >= 5) services.UserName(kUserNameBuffer, state.m_userName);
 }
 
-void UninstallEngine::Browse() {
-  if (m_busy) return;
-  BusyScope busy(m_busy);
-  ComScope com(m_services);
-  UniqueItemList items(m_services, m_services.BrowseForFolder(m_ui.MainWindow(),
-                                                              texts::kBrowseTitle, kBifEditBox));
+void Browse(IWindowsServices& services, IRunUi& ui, MachineCodePage& codePage,
+            UninstallState& state) {
+  ComScope com(services);
+  UniqueItemList items(services,
+                       services.BrowseForFolder(ui.MainWindow(), texts::kBrowseTitle, kBifEditBox));
   std::string path;
-  if (items.Get() == 0 || !m_services.PathFromItemList(items.Get(), path) || path.empty()) return;
-  if (!ConfirmInstallFolder(path)) return;
-  m_ui.SetStatusText(texts::kBrowsedFolderStatus);
-  m_ui.SetLocationText(path);
-  m_state.m_location = path;
+  if (items.Get() == 0 || !services.PathFromItemList(items.Get(), path) || path.empty()) return;
+  if (!ConfirmInstallFolder(services, ui, codePage, path)) return;
+  ui.SetStatusText(texts::kBrowsedFolderStatus);
+  ui.SetLocationText(path);
+  state.m_location = path;
+}
+
+bool ConfirmInstallFolder(IWindowsServices& services, IRunUi& ui, MachineCodePage& codePage,
+                          const std::string& folder) {
+  if (FindFile(services, WithoutTrailingBackslashes(folder, codePage.Get()) + texts::kExeName))
+    return true;
+  return ui.ShowMessage(texts::kConfirmLocation, texts::kConfirmCaption, BoxStyle::YesNo) ==
+         BoxAnswer::Yes;
 }

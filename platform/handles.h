@@ -32,7 +32,6 @@ class UniqueKey {
     return rc;
   }
   RegKey Get() const { return m_key; }
-  bool IsOpen() const { return m_key != 0; }
 
  private:
   IWindowsServices* m_services;
@@ -104,4 +103,23 @@ inline bool FindFile(IWindowsServices& services, const std::string& pathOrPatter
   UniqueFind find(services);
   FindData data;
   return find.First(pathOrPattern, data);
+}
+
+// How a walk of a folder ended: nothing could be enumerated; the visitor
+// asked to stop; every entry was handed over (the search ended with 18); the
+// search ended for another reason, so entries were missed.
+enum class WalkEnd { NotStarted, Stopped, Complete, BrokenOff };
+
+// Enumerates `pattern` (normally folder + "\*"), skips "." and "..", and
+// hands each entry to `visit` until it returns false. The search is closed
+// before the walk returns, on every path out.
+template <class Visit>
+WalkEnd WalkFolder(IWindowsServices& services, const std::string& pattern, Visit visit) {
+  UniqueFind find(services);
+  FindData entry;
+  if (!find.First(pattern, entry)) return WalkEnd::NotStarted;
+  do {
+    if (entry.name != "." && entry.name != ".." && !visit(entry)) return WalkEnd::Stopped;
+  } while (find.Next(entry));
+  return services.LastError() == winerr::kNoMoreFiles ? WalkEnd::Complete : WalkEnd::BrokenOff;
 }

@@ -13,23 +13,7 @@
 #include <cstdint>
 #include <string>
 
-// Windows error codes the program and its tests look at.
-namespace winerr {
-constexpr long kSuccess = 0;
-constexpr long kFileNotFound = 2;
-constexpr long kPathNotFound = 3;
-constexpr long kAccessDenied = 5;
-constexpr long kInvalidHandle = 6;
-constexpr long kSharingViolation = 32;
-constexpr long kFileExists = 80;
-constexpr long kInvalidParameter = 87;
-constexpr long kDirNotEmpty = 145;
-constexpr long kAlreadyExists = 183;
-constexpr long kFilenameTooLong = 206;
-constexpr long kMoreData = 234;
-constexpr long kEnvVarNotFound = 203;
-constexpr long kNoMoreItems = 259;
-}  // namespace winerr
+#include "platform/error_codes.h"
 
 // Registry key handle. The predefined roots carry their Windows values.
 using RegKey = std::uintptr_t;

@@ -1,31 +1,13 @@
-// The program's fixed texts, paths, registry keys and shortcut tables.
+// The removal's fixed texts, paths, registry keys and shortcut tables.
 #pragma once
 
 namespace texts {
 
-// Confirmation of an installation folder.
-inline constexpr char kExeName[] = "\\MarloCoach.exe";
-inline constexpr char kConfirmLocation[] =
-    "The \"MarloCoach.exe\" file was not found in this location.  "
-    "Are you sure that this is your Marlo Coach folder?";
-inline constexpr char kConfirmCaption[] = "Confirm Location.";
+// The run.
 inline constexpr char kTypedFolderStatus[] =
     "Marlo Coach folder selected.  Please BE SURE that this is the correct location "
     "and that there are no other Non-Marlo Coach files in this location before "
     "continuing, as ALL its contents will be COMPLETELY ERASED.";
-inline constexpr char kBrowsedFolderStatus[] =
-    "Marlo Coach folder selected.  Please BE SURE that this is the correct location "
-    "before continuing, as its contents will be COMPLETELY ERASED.";
-inline constexpr char kBrowseTitle[] =
-    "Please select the folder in which the Marlo Coach is installed.";
-
-// Installation location.
-inline constexpr char kProductKeyForReading[] = "SOFTWARE\\Bellmont Learning Group\\Marlo Coach";
-inline constexpr char kInstallPathValue[] = "InstallPath";
-inline constexpr char kDefaultFolder[] = "C:\\Program Files\\Marlo Coach";
-inline constexpr char kDefaultExe[] = "C:\\Program Files\\Marlo Coach\\MarloCoach.exe";
-
-// The run.
 inline constexpr char kPatience[] =
     "Please be patient, as this process can sometimes take a few minutes...click OK to continue.";
 inline constexpr char kStep1[] = "Step 1 of 7: Copying student data to desktop...";
@@ -91,6 +73,7 @@ inline constexpr char kDesktopPart[] = "\\Desktop\\";
 inline constexpr char kStartMenuPart[] = "\\Start Menu\\";
 
 // Registry cleanup.
+inline constexpr char kInstallPathValue[] = "InstallPath";
 inline constexpr char kProductKey[] = "Software\\Bellmont Learning Group\\Marlo Coach";
 inline constexpr char kUninstallKey[] = "SOFTWARE\\Microsoft\\Windows\\CurrentVersion\\Uninstall";
 inline constexpr const char* kUninstallEntries[] = {

@@ -1,11 +1,10 @@
 // Steps 5 and 6: the product's desktop and Start-menu shortcuts and its
 // Start-menu folder, for one pair of desktop and Start-menu folders.
-#include <iterator>
+#include "removal/shortcut_sweep.h"
 
 #include "platform/handles.h"
 #include "removal/engine_texts.h"
 #include "removal/path_rules.h"
-#include "removal/uninstall_engine.h"
 
 namespace {
 
@@ -18,63 +17,75 @@ bool BeyondAnsiReach(const std::string& path, long error) {
   return error == winerr::kFilenameTooLong && path.size() > kLongestAnsiPath;
 }
 
+// One sweep, gathering its failure lines.
+struct Sweep {
+  IWindowsServices& services;
+  IRunUi& ui;
+  FolderRemoval& folders;
+  std::vector<std::string> lines;
+
+  // An existence test that answers "yes" when it cannot tell, except that a
+  // path longer than the ANSI calls take is absent.
+  bool ShortcutMayExist(const std::string& path) {
+    if (FindFile(services, path)) return true;
+    const long error = services.LastError();
+    return !winerr::IsAbsence(error) && !BeyondAnsiReach(path, error);
+  }
+
+  template <std::size_t N>
+  void DeleteListedShortcuts(const std::string& folder, const char* const (&shortcutNames)[N]) {
+    for (const char* name : shortcutNames) {
+      const std::string path = folder + "\\" + name;
+      if (ShortcutMayExist(path) && !services.RemoveFile(path)) {
+        const long error = services.LastError();
+        if (!winerr::IsAbsence(error) && !BeyondAnsiReach(path, error))
+          lines.push_back(texts::kFileLine + path);
+      }
+    }
+  }
+
+  void DeleteProgramFolder(const std::string& startMenu) {
+    const std::string folder = startMenu + texts::kProgramFolderSuffix;
+    if (ShortcutMayExist(folder) && !folders.ShellDeleteFolder(ui.MainWindow(), folder))
+      lines.push_back(texts::kFolderLine + folder);
+  }
+};
+
 }  // namespace
 
-void UninstallEngine::SweepShortcuts(const std::string& desktop, const std::string& startMenu) {
+std::vector<std::string> SweepShortcuts(IWindowsServices& services, IRunUi& ui,
+                                        FolderRemoval& folders, MachineCodePage& codePage,
+                                        const UninstallState& state, const std::string& desktop,
+                                        const std::string& startMenu) {
   // A folder the shell could not supply is empty; it and the folder derived
   // from it are skipped, so no path is ever built on an empty front. A
   // derived folder without a drive is empty too, and skipped.
-  const bool perUser = m_state.m_osMajor >= 5;
+  const bool perUser = state.m_osMajor >= 5;
+  Sweep sweep{services, ui, folders, {}};
 
-  m_ui.SetTitleLine(texts::kStep5);
-  m_state.m_shortcutNames.assign(std::begin(texts::kDesktopShortcuts),
-                                 std::end(texts::kDesktopShortcuts));
+  ui.SetTitleLine(texts::kStep5);
   if (!desktop.empty()) {
-    DeleteListedShortcuts(desktop);
-    const std::string derived =
-        perUser ? DerivePerUserFolder(desktop, m_state.m_userName, texts::kDesktopPart, CodePage())
-                : std::string();
-    if (!derived.empty()) DeleteListedShortcuts(derived);
+    sweep.DeleteListedShortcuts(desktop, texts::kDesktopShortcuts);
+    const std::string derived = perUser ? DerivePerUserFolder(desktop, state.m_userName,
+                                                              texts::kDesktopPart, codePage.Get())
+                                        : std::string();
+    if (!derived.empty()) sweep.DeleteListedShortcuts(derived, texts::kDesktopShortcuts);
   }
 
-  m_ui.SetTitleLine(texts::kStep6);
-  m_state.m_shortcutNames.assign(std::begin(texts::kStartMenuShortcuts),
-                                 std::end(texts::kStartMenuShortcuts));
+  ui.SetTitleLine(texts::kStep6);
   if (!startMenu.empty()) {
-    DeleteListedShortcuts(startMenu);
-    DeleteProgramFolder(startMenu);
+    sweep.DeleteListedShortcuts(startMenu, texts::kStartMenuShortcuts);
+    sweep.DeleteProgramFolder(startMenu);
   }
-  m_ui.SetDetailLine("");
+  ui.SetDetailLine("");
   const std::string derived =
       perUser && !startMenu.empty()
-          ? DerivePerUserFolder(startMenu, m_state.m_userName, texts::kStartMenuPart, CodePage())
+          ? DerivePerUserFolder(startMenu, state.m_userName, texts::kStartMenuPart, codePage.Get())
           : std::string();
   if (!derived.empty()) {
-    DeleteListedShortcuts(derived);
-    DeleteProgramFolder(derived);
-    m_ui.SetDetailLine("");
+    sweep.DeleteListedShortcuts(derived, texts::kStartMenuShortcuts);
+    sweep.DeleteProgramFolder(derived);
+    ui.SetDetailLine("");
   }
-}
-
-void UninstallEngine::DeleteListedShortcuts(const std::string& folder) {
-  for (const std::string& name : m_state.m_shortcutNames) {
-    const std::string path = folder + "\\" + name;
-    if (ShortcutMayExist(path) && !m_services.RemoveFile(path)) {
-      const long error = m_services.LastError();
-      if (!IsAbsenceError(error) && !BeyondAnsiReach(path, error))
-        m_state.m_failures.push_back(texts::kFileLine + path);
-    }
-  }
-}
-
-void UninstallEngine::DeleteProgramFolder(const std::string& startMenu) {
-  const std::string folder = startMenu + texts::kProgramFolderSuffix;
-  if (ShortcutMayExist(folder) && !ShellDeleteFolder(m_ui.MainWindow(), folder))
-    m_state.m_failures.push_back(texts::kFolderLine + folder);
-}
-
-bool UninstallEngine::ShortcutMayExist(const std::string& path) {
-  if (FindFile(m_services, path)) return true;
-  const long error = m_services.LastError();
-  return !IsAbsenceError(error) && !BeyondAnsiReach(path, error);
+  return sweep.lines;
 }

@@ -1,5 +1,6 @@
 #include "ui/uninstall_dlg.h"
 
+#include "location/install_location.h"
 #include "platform/dialog/win_app.h"
 #include "res/resource.h"
 #include "ui/about_dlg.h"
@@ -37,6 +38,7 @@ UINT BoxFlags(BoxStyle style) {
 
 CUninstallDlg::CUninstallDlg(IWindowsServices& services, CWnd* parent)
     : CDialog(IDD_MAIN, parent),
+      m_services(services),
       m_engine(services, *this, m_state),
       m_hIcon(TheApp().LoadIcon(IDI_PROGRAM)) {}
 
@@ -56,7 +58,7 @@ BOOL CUninstallDlg::OnInitDialog() {
   SendMessage(WM_SETICON, ICON_BIG, reinterpret_cast<LPARAM>(m_hIcon));
   SendMessage(WM_SETICON, ICON_SMALL, reinterpret_cast<LPARAM>(m_hIcon));
 
-  m_state.m_location = m_engine.FindInstallLocation();
+  m_state.m_location = FindInstallLocation(m_services);
   if (!m_state.m_location.empty()) {
     m_status.SetWindowText(kFoundText);
     m_locationEdit.SetWindowText(m_state.m_location);
@@ -65,7 +67,7 @@ BOOL CUninstallDlg::OnInitDialog() {
     m_locationEdit.SetWindowText(kNotFoundLocation);
   }
 
-  m_engine.RecordSystemInfo();
+  RecordSystemInfo(m_services, m_state);
   m_saveCheck.SetCheck(BST_CHECKED);
   return TRUE;
 }

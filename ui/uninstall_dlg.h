@@ -45,6 +45,7 @@ class CUninstallDlg : public CDialog, public IRunUi {
   void OnBrowse();
   void AddAboutItem();
 
+  IWindowsServices& m_services;
   UninstallState m_state;     // location, version, user name, failure list
   CProgressDlg m_progress;    // on screen only while a removal runs
   UninstallEngine m_engine;

@@ -120,8 +120,9 @@ INT_PTR CALLBACK CDialog::DialogProc(HWND hDlg, UINT message, WPARAM wParam, LPA
 INT_PTR CDialog::HandleMessage(UINT message, WPARAM wParam, LPARAM lParam) {
   switch (message) {
     case WM_COMMAND:
-      // Buttons report BN_CLICKED (0); Enter, Escape and accelerators also
-      // arrive with code 0.
+      // Buttons report BN_CLICKED (0), and so do Enter and Escape (as IDOK
+      // and IDCANCEL). Accelerators arrive with code 1: the program has no
+      // accelerator table, so they are not passed on.
       if (HIWORD(wParam) == BN_CLICKED) return OnClicked(LOWORD(wParam)) ? TRUE : FALSE;
       return FALSE;
     case WM_SYSCOMMAND:

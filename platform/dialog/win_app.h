@@ -23,7 +23,9 @@ class CWinApp {
   // Start-up: records the module, settles the title, initialises the common
   // controls and runs InitInstance.
   // The program ends when InitInstance returns: this layer runs no message
-  // loop of its own, the program's windows are modal. Returns the exit code.
+  // loop of its own, the program's windows are modal. Returns the exit code,
+  // always 0: InitInstance's answer only says whether a message loop should
+  // follow, and none ever does.
   int Start(HINSTANCE instance);
 
   // The program's own start-up. FALSE ends the program.

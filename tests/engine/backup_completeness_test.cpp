@@ -96,6 +96,24 @@ TEST(BackupCompleteness, NamesThatDifferOnlyInCaseFailTheCopy) {
   }
 }
 
+// Under code page 932 "\u30A2.dat" (83 41) and "\u30C2.dat" (83 61) are two
+// names: the second byte of a double-byte character is no letter to fold. An
+// earlier backup's copy of the second is not taken for this copy's first.
+TEST(BackupCompleteness, DoubleByteNamesAreNotFoldedLikeLetters) {
+  Bench b;
+  b.machine->SetCodePage(932);
+  scenario::Installation inst = scenario::SeedInstallation(b);
+  const std::string names[] = {"\x83" "A.dat", "\x83" "a.dat"};
+  for (const std::string& name : names) {
+    ASSERT_TRUE(b.machine->AddFile(kStudents + "\\" + name, name));
+    inst.studentFiles[kStudents + "\\" + name] = name;
+  }
+  b.machine->AddFile(kBackup + "\\" + names[1], names[1]);
+  EXPECT_EQ(b.engine.Run(scenario::kLocation), RunOutcome::Finished);
+  EXPECT_EQ(scenario::CheckPromises(b, inst), std::vector<std::string>());
+  EXPECT_EQ(b.ui.Boxes().back().caption, std::optional<std::string>("Success!"));
+}
+
 // A link to a system folder and a link back up to the student folder: the
 // copy never enters either, fails as incomplete, and rolls back.
 TEST(BackupCompleteness, LinkedFoldersAreNeverEntered) {
@@ -191,7 +209,7 @@ TEST(BackupCompleteness, DeleteFolderTreeNeverTouchesALink) {
   b.machine->AddFile(kBackup + "\\copy.txt");
   ASSERT_TRUE(b.machine->AddFolderLink(kBackup + "\\to-empty", "C:\\empty"));
   std::string parent = scenario::kUserDesktop;
-  EXPECT_FALSE(b.engine.DeleteFolderTree(parent, "Marlo Coach Saved Student Data"));
+  EXPECT_FALSE(b.units.backup.DeleteFolderTree(parent, "Marlo Coach Saved Student Data"));
   ASSERT_EQ(b.ui.Boxes().size(), 1u);
   EXPECT_EQ(b.ui.Boxes()[0].text, "Could not delete directory: " + kBackup + "\\to-empty");
   EXPECT_EQ(b.ui.Boxes()[0].caption, std::optional<std::string>("Error"));

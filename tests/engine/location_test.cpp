@@ -11,7 +11,7 @@ const char kKey[] = "SOFTWARE\\Bellmont Learning Group\\Marlo Coach";
 const char kDefault[] = "C:\\Program Files\\Marlo Coach";
 
 std::string Find(Bench& b) {
-  std::string found = b.engine.FindInstallLocation();
+  std::string found = FindInstallLocation(*b.machine);
   EXPECT_EQ(b.machine->OpenKeyCount(), 0u);
   return found;
 }
@@ -90,15 +90,15 @@ TEST(Location, BrowseConfirmsAndUpdatesInOrder) {
 TEST(Location, UserNameOnlyFromVersionFive) {
   Bench b;
   b.machine->SetOsVersion(4, 10);
-  b.engine.RecordSystemInfo();
+  RecordSystemInfo(*b.machine, b.state);
   EXPECT_EQ(b.state.m_osMajor, 4);
   EXPECT_EQ(b.state.m_osMinor, 10);
   EXPECT_EQ(b.state.m_userName, "");
   b.machine->SetOsVersion(6, 1);
-  b.engine.RecordSystemInfo();
+  RecordSystemInfo(*b.machine, b.state);
   EXPECT_EQ(b.state.m_userName, "tech");
   b.machine->InjectFault({SimMachine::Call::GetOsVersion, "", 0, winerr::kInvalidParameter});
-  b.engine.RecordSystemInfo();
+  RecordSystemInfo(*b.machine, b.state);
   EXPECT_EQ(b.state.m_osMajor, 0);
   EXPECT_EQ(b.state.m_userName, "");
 }

@@ -2,7 +2,7 @@
 // location names, drives without a Recycle Bin and drives that cannot answer.
 #include <gtest/gtest.h>
 
-#include "removal/error_codes.h"
+#include "platform/error_codes.h"
 #include "removal/path_rules.h"
 #include "tests/engine/scenario.h"
 
@@ -95,11 +95,11 @@ TEST(PathGuard, AProtectedFolderKnownOnlyByItsShortNameIsStillGuarded) {
   b.machine->SetSpecialFolder(csidl::kProgramFiles, "C:\\PROGRA~1");
   b.machine->SetSpecialFolder(csidl::kProgramFilesX86, "C:\\PROGRA~1");
   b.machine->SetSpecialFolder(csidl::kProgramFilesCommon, "C:\\PROGRA~1\\COMMON~1");
-  EXPECT_FALSE(b.engine.ShellDeleteFolder(FakeRunUi::kMainWindow, "C:\\Program Files"));
-  EXPECT_FALSE(b.engine.ShellDeleteFolder(FakeRunUi::kMainWindow, "C:\\Program Files\\Common Files"));
+  EXPECT_FALSE(b.units.folders.ShellDeleteFolder(FakeRunUi::kMainWindow, "C:\\Program Files"));
+  EXPECT_FALSE(b.units.folders.ShellDeleteFolder(FakeRunUi::kMainWindow, "C:\\Program Files\\Common Files"));
   EXPECT_EQ(ShellCalls(*b.machine), 0u);
   b.machine->AddFolder("C:\\Program Files\\Marlo Coach");
-  EXPECT_TRUE(b.engine.ShellDeleteFolder(FakeRunUi::kMainWindow, "C:\\PROGRA~1\\MARLOC~1"));
+  EXPECT_TRUE(b.units.folders.ShellDeleteFolder(FakeRunUi::kMainWindow, "C:\\PROGRA~1\\MARLOC~1"));
   EXPECT_FALSE(b.machine->Exists("C:\\Program Files\\Marlo Coach"));
 }
 
@@ -114,7 +114,7 @@ TEST(PathGuard, WithoutIdentitiesEverySpellingIsRefusedByItsLongPath) {
     if (longPathError != 0)
       b.machine->InjectFault({SimMachine::Call::LongPathName, "COMMON~1", 0, longPathError});
     for (const char* target : {"C:\\PROGRA~1", "C:\\PROGRA~1\\COMMON~1", "c:\\progra~1\\common~1\\."})
-      EXPECT_FALSE(b.engine.ShellDeleteFolder(FakeRunUi::kMainWindow, target)) << target;
+      EXPECT_FALSE(b.units.folders.ShellDeleteFolder(FakeRunUi::kMainWindow, target)) << target;
     EXPECT_EQ(ShellCalls(*b.machine), 0u) << longPathError;
   }
 }
@@ -123,7 +123,7 @@ TEST(PathGuard, ALinkToAFolderAboveAProtectedOneIsRefused) {
   // "Windows" below the link is the folder that holds the user's Start menu.
   Bench b;
   ASSERT_TRUE(b.machine->AddFolderLink("C:\\Apps\\roaming", "C:\\users\\tech\\AppData\\Roaming\\Microsoft"));
-  EXPECT_FALSE(b.engine.ShellDeleteFolder(FakeRunUi::kMainWindow, "C:\\Apps\\roaming\\Windows"));
+  EXPECT_FALSE(b.units.folders.ShellDeleteFolder(FakeRunUi::kMainWindow, "C:\\Apps\\roaming\\Windows"));
   EXPECT_EQ(ShellCalls(*b.machine), 0u);
   EXPECT_TRUE(b.machine->IsFolder(scenario::kUserStartMenu));
 }
@@ -141,7 +141,7 @@ TEST(PathGuard, TheNativeProgramFilesOfA64BitSystemIsGuardedInA32BitProgram) {
       b.machine->SetEnvironmentVariable("ProgramW6432", "C:\\Program Files");
       b.machine->SetEnvironmentVariable("CommonProgramW6432", "C:\\Program Files\\Common Files");
     }
-    EXPECT_NE(b.engine.ShellDeleteFolder(FakeRunUi::kMainWindow, "C:\\Program Files"), named);
+    EXPECT_NE(b.units.folders.ShellDeleteFolder(FakeRunUi::kMainWindow, "C:\\Program Files"), named);
     EXPECT_EQ(b.machine->Exists("C:\\Program Files\\Common Files"), named);
   }
 }

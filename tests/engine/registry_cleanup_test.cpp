@@ -1,6 +1,7 @@
 // Step 7: the product key's subkeys and value, and the uninstall entries.
 #include <gtest/gtest.h>
 
+#include "removal/registry_cleanup.h"
 #include "tests/engine/scenario.h"
 
 using scenario::Bench;
@@ -67,7 +68,7 @@ TEST(RegistryCleanup, AKeyThatSurvivesItsDeletionIsReported) {
   b.machine->InjectFault({SimMachine::Call::DeleteKey, "Stuck", 0, winerr::kSuccess});
   RunRegistryOnly(b);
   EXPECT_EQ(b.state.m_failures, (std::vector<std::string>{kSubkeyLine + "Stuck", kUninstallLine + "MarloCoach"}));
-  EXPECT_EQ(b.engine.DeleteRegistryTree(kHkeyLocalMachine, ""), winerr::kInvalidParameter);
+  EXPECT_EQ(DeleteRegistryTree(*b.machine, kHkeyLocalMachine, ""), winerr::kInvalidParameter);
 }
 
 // Without full access nothing can be removed; what is still there is listed

@@ -230,23 +230,23 @@ TEST(RemovalRun, FolderDeletionIsCheckedGuardedAndNeverTruncated) {
   for (const char* guarded : {"C:\\Program Files", "c:\\users\\TECH\\", "C:\\users",
                               "C:\\windows\\\\system32", "C:\\users\\tech\\Desktop", "C:\\",
                               "C:\\ProgramData\\Microsoft\\Windows\\Start Menu\\Programs\\.."}) {
-    EXPECT_FALSE(b.engine.ShellDeleteFolder(FakeRunUi::kMainWindow, guarded)) << guarded;
+    EXPECT_FALSE(b.units.folders.ShellDeleteFolder(FakeRunUi::kMainWindow, guarded)) << guarded;
     EXPECT_EQ(b.ui.Boxes().back().text, std::string("Could not delete: ") + guarded);
   }
   EXPECT_EQ(shellCalls(), 0u);
 
   const std::string tooLong = "C:\\Apps\\" + std::string(251, 'x');  // 259 characters
   b.machine->AddFolder(tooLong);
-  EXPECT_FALSE(b.engine.ShellDeleteFolder(FakeRunUi::kMainWindow, tooLong));
+  EXPECT_FALSE(b.units.folders.ShellDeleteFolder(FakeRunUi::kMainWindow, tooLong));
   EXPECT_EQ(b.ui.Boxes().back().text, "Could not delete: " + tooLong);
   EXPECT_TRUE(b.machine->Exists(tooLong));
   const std::string longest = tooLong.substr(0, 258);
   b.machine->AddFolder(longest);
-  EXPECT_TRUE(b.engine.ShellDeleteFolder(FakeRunUi::kMainWindow, longest));
+  EXPECT_TRUE(b.units.folders.ShellDeleteFolder(FakeRunUi::kMainWindow, longest));
   EXPECT_FALSE(b.machine->Exists(longest));
 
   // The shell answers 0 for a path ending in a backslash and deletes nothing.
-  EXPECT_FALSE(b.engine.ShellDeleteFolder(FakeRunUi::kMainWindow, "C:\\Apps\\Gone\\"));
+  EXPECT_FALSE(b.units.folders.ShellDeleteFolder(FakeRunUi::kMainWindow, "C:\\Apps\\Gone\\"));
   EXPECT_EQ(b.ui.Boxes().back().text, "Could not delete: C:\\Apps\\Gone\\");
   EXPECT_EQ(shellCalls(), 2u);
 }

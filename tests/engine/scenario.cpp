@@ -223,8 +223,8 @@ Installation SeedInstallation(Bench& bench, const std::string& location) {
 }
 
 void StartProgram(Bench& bench) {
-  bench.state.m_location = bench.engine.FindInstallLocation();
-  bench.engine.RecordSystemInfo();
+  bench.state.m_location = FindInstallLocation(*bench.machine);
+  RecordSystemInfo(*bench.machine, bench.state);
   bench.state.m_saveStudentData = true;
 }
 

@@ -10,8 +10,10 @@
 #include <utility>
 #include <vector>
 
+#include "location/install_location.h"
 #include "removal/uninstall_engine.h"
 #include "tests/engine/fake_run_ui.h"
+#include "tests/support/engine_units.h"
 #include "tests/support/sim_machine.h"
 
 namespace scenario {
@@ -39,6 +41,7 @@ struct Bench {
   FakeRunUi ui;
   UninstallState state;
   UninstallEngine engine{*machine, ui, state};
+  EngineUnits units{*machine, ui};  // the steps, for calls one by one
 };
 
 // Everything on the machine before a run: every file and folder (comparable

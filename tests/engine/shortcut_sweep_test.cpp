@@ -14,7 +14,7 @@ const std::string kUser = scenario::kUserDesktop;
 // A run with nothing but shortcuts to remove.
 void RunSweep(Bench& b) {
   b.state.m_saveStudentData = false;
-  b.engine.RecordSystemInfo();
+  RecordSystemInfo(*b.machine, b.state);
   EXPECT_EQ(b.engine.Run(""), RunOutcome::Finished);
 }
 

@@ -145,14 +145,14 @@ TEST(StudentBackup, DeleteFolderTreeNeverTouchesAnythingButItsOwnFolder) {
   b.machine->SetCurrentDir(desktop);
   std::string parent = desktop;
   // The prefix test matches the archive, but the folder itself is not there.
-  EXPECT_FALSE(b.engine.DeleteFolderTree(parent, "Marlo Coach Saved Student Data"));
+  EXPECT_FALSE(b.units.backup.DeleteFolderTree(parent, "Marlo Coach Saved Student Data"));
   EXPECT_TRUE(b.machine->Exists(desktop + "\\Marlo Coach Saved Student Data.zip"));
   EXPECT_TRUE(b.machine->Exists(desktop + "\\lesson plan.doc"));
   EXPECT_TRUE(b.ui.Boxes().empty());
 
   b.machine->AddFile(kBackup + "\\kept.txt");
   b.machine->InjectFault({SimMachine::Call::SetCurrentDir, "Saved Student Data", 1});
-  EXPECT_FALSE(b.engine.DeleteFolderTree(parent, "Marlo Coach Saved Student Data"));
+  EXPECT_FALSE(b.units.backup.DeleteFolderTree(parent, "Marlo Coach Saved Student Data"));
   EXPECT_TRUE(b.machine->Exists(kBackup + "\\kept.txt"));
   EXPECT_TRUE(b.machine->Exists(desktop + "\\lesson plan.doc"));
 }

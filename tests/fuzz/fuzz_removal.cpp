@@ -85,7 +85,7 @@ void SpoilSystem(FuzzedDataProvider& input, Bench& b, Installation& inst) {
   if (input.ConsumeBool()) {
     b.machine->SetOsVersion(input.ConsumeIntegralInRange(3, 6), 0);
     b.machine->SetUserName(input.ConsumeBool() ? "tech" : input.ConsumeRandomLengthString(1100));
-    b.engine.RecordSystemInfo();
+    RecordSystemInfo(*b.machine, b.state);
     perUserKept = b.state.m_osMajor >= 5 && b.state.m_userName == "tech";
   }
   // A missing shell folder hides its shortcuts; the check is told so after the run.

@@ -7,7 +7,7 @@
 #include <memory>
 #include <set>
 
-#include "removal/error_codes.h"
+#include "platform/error_codes.h"
 #include "removal/path_rules.h"
 
 using scenario::Bench;
@@ -515,7 +515,7 @@ void AddSystemCases(std::vector<Case>& cases) {
     c.name = "UserNameOf" + std::to_string(length) + "Chars";
     c.prepare = [length](Bench& b, Installation& inst) {
       b.machine->SetUserName(Repeat('u', length));
-      b.engine.RecordSystemInfo();
+      RecordSystemInfo(*b.machine, b.state);
       ForgetDerivedShortcuts(inst);  // formed from another name now
     };
     c.expect = [length](const Bench& b, const Installation&) {
@@ -530,7 +530,7 @@ void AddSystemCases(std::vector<Case>& cases) {
     c.name = "VersionQueryFails";
     c.prepare = [](Bench& b, Installation& inst) {
       b.machine->InjectFault({SimMachine::Call::GetOsVersion, "", 0, winerr::kInvalidParameter});
-      b.engine.RecordSystemInfo();
+      RecordSystemInfo(*b.machine, b.state);
       ForgetDerivedShortcuts(inst);  // below version 5 they are never formed
     };
     c.expect = [](const Bench& b, const Installation& inst) {

@@ -61,7 +61,7 @@ TEST_P(InstallPathValue, IsReadWithinItsBuffer) {
   // "@<n>": the path of an existing folder of n characters, without a NUL.
   if (!bytes.empty() && bytes[0] == '@') bytes = FolderOfLength(b, std::stoul(bytes.substr(1)));
   b.machine->SetValue(kHkeyLocalMachine, scenario::kProductKey, "InstallPath", bytes);
-  const std::string location = b.engine.FindInstallLocation();
+  const std::string location = FindInstallLocation(*b.machine);
   EXPECT_EQ(location, GetParam().trusted ? bytes.substr(0, bytes.find('\0')) : scenario::kLocation);
   EXPECT_EQ(b.machine->OpenKeyCount(), 0u);
 }
@@ -88,7 +88,7 @@ TEST(BadInputRun, InstallPathNamingAFileStopsAtTheBackup) {
   scenario::Installation inst = scenario::SeedInstallation(b);
   const std::string exe = std::string(scenario::kLocation) + "\\MarloCoach.exe";
   b.machine->SetStringValue(kHkeyLocalMachine, scenario::kProductKey, "InstallPath", exe);
-  b.state.m_location = b.engine.FindInstallLocation();
+  b.state.m_location = FindInstallLocation(*b.machine);
   ASSERT_EQ(b.state.m_location, exe);
   inst.location = exe;
   scenario::RecordBaseline(b, inst);

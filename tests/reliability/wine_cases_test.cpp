@@ -11,8 +11,8 @@
 #include <string>
 
 #include "platform/win32_services.h"
-#include "removal/uninstall_engine.h"
 #include "tests/engine/fake_run_ui.h"
+#include "tests/support/engine_units.h"
 #include "tests/support/wine_host.h"
 
 namespace {
@@ -92,8 +92,7 @@ class WineCases : public ::testing::Test {
 
   Win32Services services_;
   FakeRunUi ui_;
-  UninstallState state_;
-  UninstallEngine engine_{services_, ui_, state_};
+  EngineUnits units_{services_, ui_};
   std::string scratch_, students_, backup_;
 };
 
@@ -105,7 +104,7 @@ TEST_F(WineCases, StudentPathTooLongForTheBackupIsCopiedOrFailsTheCopy) {
   ASSERT_TRUE(WriteFileW(Wide(students_ + "\\" + name), "long"));
   const std::string deepBackup = backup_ + "\\" + std::string(40, 'b');
   ASSERT_TRUE(CreateDirectoryA(deepBackup.c_str(), nullptr));
-  if (engine_.CopyFolderTree(students_, deepBackup)) {
+  if (units_.backup.CopyFolderTree(students_, deepBackup)) {
     EXPECT_EQ(ReadFileA(deepBackup + "\\" + name), "long");
   }
   EXPECT_EQ(ReadFileA(students_ + "\\" + name), "long");
@@ -120,7 +119,7 @@ TEST_F(WineCases, StudentFolderBeyondMaxPathFailsTheCopy) {
     ASSERT_TRUE(CreateDirectoryW((L"\\\\?\\" + deep).c_str(), nullptr));
   }
   ASSERT_TRUE(WriteFileW(deep + L"\\deep.dat", "deep"));
-  EXPECT_FALSE(engine_.CopyFolderTree(students_, backup_));
+  EXPECT_FALSE(units_.backup.CopyFolderTree(students_, backup_));
   EXPECT_TRUE(ExistsW(deep + L"\\deep.dat"));
 }
 
@@ -133,7 +132,7 @@ TEST_F(WineCases, ShellDeletionOfAnOverlongPathIsRefused) {
     ASSERT_TRUE(CreateDirectoryW((L"\\\\?\\" + deep).c_str(), nullptr));
   }
   const std::string path(deep.begin(), deep.end());
-  EXPECT_FALSE(engine_.ShellDeleteFolder(0, path));
+  EXPECT_FALSE(units_.folders.ShellDeleteFolder(0, path));
   EXPECT_TRUE(ui_.AnyBoxContains("Could not delete: " + path));
   EXPECT_TRUE(ExistsW(deep));
 }
@@ -144,7 +143,7 @@ TEST_F(WineCases, NameOutsideTheAnsiCodePageFailsTheCopy) {
   const std::wstring name = L"\x4E2D\x6587-\x0416.txt";
   ASSERT_TRUE(WriteFileW(Wide(students_) + L"\\" + name, "unicode"));
   ASSERT_TRUE(WriteFileW(Wide(students_) + L"\\plain.txt", "plain"));
-  EXPECT_FALSE(engine_.CopyFolderTree(students_, backup_));
+  EXPECT_FALSE(units_.backup.CopyFolderTree(students_, backup_));
   EXPECT_TRUE(ExistsW(Wide(students_) + L"\\" + name));
 }
 
@@ -153,7 +152,7 @@ TEST_F(WineCases, NameOutsideTheAnsiCodePageFailsTheCopy) {
 TEST_F(WineCases, FullwidthTwinOfAFileFailsTheCopy) {
   ASSERT_TRUE(WriteFileW(Wide(students_) + L"\\a.txt", "plain"));
   ASSERT_TRUE(WriteFileW(Wide(students_) + L"\\\xFF41.txt", "fullwidth"));
-  EXPECT_FALSE(engine_.CopyFolderTree(students_, backup_));
+  EXPECT_FALSE(units_.backup.CopyFolderTree(students_, backup_));
   EXPECT_EQ(ReadFileA(students_ + "\\a.txt"), "plain");
   EXPECT_TRUE(ExistsW(Wide(students_) + L"\\\xFF41.txt"));
 }
@@ -168,7 +167,7 @@ TEST_F(WineCases, LinkedFoldersAreNeverCopied) {
     SCOPED_TRACE(target);
     const std::string link = students_ + "\\linked";
     ASSERT_TRUE(winehost::MakeFolderLink(link, target));
-    EXPECT_FALSE(engine_.CopyFolderTree(students_, backup_));
+    EXPECT_FALSE(units_.backup.CopyFolderTree(students_, backup_));
     EXPECT_FALSE(ExistsW(Wide(backup_ + "\\linked")));
     ASSERT_TRUE(winehost::RemoveFolderLink(link));
   }
@@ -191,7 +190,7 @@ TEST_F(WineCases, RollbackDeletesWhatDoubledSeparatorsMakeTooLong) {
   ASSERT_EQ(deep.size(), 255u);
   ASSERT_TRUE(WriteFileW(Wide(deep), "deep"));
   std::string parent = scratch_;
-  EXPECT_TRUE(engine_.DeleteFolderTree(parent, "Backup"));
+  EXPECT_TRUE(units_.backup.DeleteFolderTree(parent, "Backup"));
   EXPECT_TRUE(ui_.Boxes().empty());
   EXPECT_FALSE(ExistsW(Wide(backup_)));
 }
@@ -201,7 +200,7 @@ TEST_F(WineCases, FileHeldOpenWithoutSharingFailsTheCopy) {
   ASSERT_TRUE(WriteFileW(Wide(held), "held"));
   HANDLE file = CreateFileA(held.c_str(), GENERIC_READ, 0, nullptr, OPEN_EXISTING, 0, nullptr);
   ASSERT_NE(file, INVALID_HANDLE_VALUE);
-  EXPECT_FALSE(engine_.CopyFolderTree(students_, backup_));
+  EXPECT_FALSE(units_.backup.CopyFolderTree(students_, backup_));
   CloseHandle(file);
   EXPECT_EQ(ReadFileA(held), "held");
 }
@@ -215,12 +214,12 @@ TEST_F(WineCases, SpecialFilesAreCopiedAndRolledBack) {
                          FILE_ATTRIBUTE_SYSTEM | FILE_ATTRIBUTE_READONLY));
   ASSERT_TRUE(CreateDirectoryA((students_ + "\\.cache").c_str(), nullptr));
   ASSERT_TRUE(WriteFileW(Wide(students_ + "\\.cache\\.profile"), "dot"));
-  ASSERT_TRUE(engine_.CopyFolderTree(students_, backup_));
+  ASSERT_TRUE(units_.backup.CopyFolderTree(students_, backup_));
   for (const char* name : {"\\readonly.dat", "\\hidden.dat", "\\system.dat", "\\.cache\\.profile"})
     EXPECT_NE(ReadFileA(backup_ + name), "<missing>") << name;
 
   std::string parent = scratch_;
-  EXPECT_TRUE(engine_.DeleteFolderTree(parent, "Backup"));
+  EXPECT_TRUE(units_.backup.DeleteFolderTree(parent, "Backup"));
   EXPECT_FALSE(ExistsW(Wide(backup_)));
   EXPECT_EQ(ReadFileA(students_ + "\\system.dat"), "s");  // the originals stay
 }
@@ -229,7 +228,7 @@ TEST_F(WineCases, SpecialFilesAreCopiedAndRolledBack) {
 TEST_F(WineCases, RollbackNeverEntersALookalikeSibling) {
   ASSERT_TRUE(WriteFileW(Wide(scratch_ + "\\Saved Data.zip"), "zip"));
   std::string parent = scratch_;
-  EXPECT_FALSE(engine_.DeleteFolderTree(parent, "Saved Data"));
+  EXPECT_FALSE(units_.backup.DeleteFolderTree(parent, "Saved Data"));
   EXPECT_EQ(ReadFileA(scratch_ + "\\Saved Data.zip"), "zip");
 }
 
@@ -242,7 +241,7 @@ TEST_F(WineCases, ProtectedLocationsAreRefused) {
   ASSERT_TRUE(services_.SpecialFolderPath(0x10, desktop));
   for (const std::string& target :
        {std::string(windows), std::string(windows) + "\\\\", desktop + "\\", std::string("C:\\")}) {
-    EXPECT_FALSE(engine_.ShellDeleteFolder(0, target)) << target;
+    EXPECT_FALSE(units_.folders.ShellDeleteFolder(0, target)) << target;
     EXPECT_TRUE(ui_.AnyBoxContains("Could not delete: " + target)) << target;
   }
   EXPECT_TRUE(ExistsW(Wide(std::string(windows) + "\\system32")));
@@ -264,7 +263,7 @@ TEST_F(WineCases, OtherSpellingsOfProgramFilesAreRefused) {
   for (const std::string& target :
        {std::string(shortName), std::string(shortCommon), "\\\\.\\" + commonFiles,
         "\\\\?\\" + programFiles, "\\\\localhost\\C$" + programFiles.substr(2)}) {
-    EXPECT_FALSE(engine_.ShellDeleteFolder(0, target)) << target;
+    EXPECT_FALSE(units_.folders.ShellDeleteFolder(0, target)) << target;
     EXPECT_TRUE(ui_.AnyBoxContains("Could not delete: " + target)) << target;
   }
   EXPECT_TRUE(ExistsW(Wide(programFiles)));

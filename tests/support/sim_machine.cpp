@@ -9,15 +9,7 @@
 
 namespace {
 
-// Error codes that only the simulation needs to name.
-constexpr long kNoMoreFiles = 18;          // ERROR_NO_MORE_FILES
-constexpr long kInsufficientBuffer = 122;  // ERROR_INSUFFICIENT_BUFFER
-constexpr long kInvalidName = 123;         // ERROR_INVALID_NAME
 constexpr std::uint32_t kKeySetValue = 0x2;  // KEY_SET_VALUE
-constexpr long kBadPathname = 161;         // ERROR_BAD_PATHNAME
-constexpr long kNotADirectory = 267;       // ERROR_DIRECTORY
-constexpr long kShellNoSuchItems = 124;    // the shell's answer when an item's folder is missing
-constexpr long kKeyDeleted = 1018;         // ERROR_KEY_DELETED
 // The longest path text the ANSI file calls take: Wine converts it into a
 // buffer of MAX_PATH + 1 wide characters and fails longer ones with 206.
 // (Windows stops one character earlier.) Copy targets are exempt: Wine's
@@ -975,10 +967,10 @@ long SimMachine::OpenKey(RegKey parent, const std::string& path, std::uint32_t a
   if (auto fault = m.Begin(Call::OpenKey, m.KeySubject(parent, path))) return m.End(*fault);
   std::shared_ptr<RegNode> base = m.KeyOf(parent);
   if (!base) return m.End(winerr::kInvalidHandle);
-  if (base->deleted) return m.End(kKeyDeleted);
+  if (base->deleted) return m.End(winerr::kKeyDeleted);
   // Wine refuses a path that begins with a backslash; doubled ones inside
   // are taken as one.
-  if (!path.empty() && path[0] == '\\') return m.End(kBadPathname);
+  if (!path.empty() && path[0] == '\\') return m.End(winerr::kBadPathName);
   std::shared_ptr<RegNode> node = Impl::Walk(base, path);
   if (!node) return m.End(winerr::kFileNotFound);
   if (node->denyFull && (access & ~kKeyRead) != 0) return m.End(winerr::kAccessDenied);
@@ -996,7 +988,7 @@ long SimMachine::QueryValue(RegKey key, const std::string& name, std::uint32_t c
     return m.End(*fault);
   std::shared_ptr<RegNode> node = m.KeyOf(key);
   if (!node) return m.End(winerr::kInvalidHandle);
-  if (node->deleted) return m.End(kKeyDeleted);
+  if (node->deleted) return m.End(winerr::kKeyDeleted);
   auto it = node->values.find(Lower(name));
   if (it == node->values.end()) return m.End(winerr::kFileNotFound);
   if (it->second.second.size() > capacity) return m.End(winerr::kMoreData);
@@ -1011,7 +1003,7 @@ long SimMachine::EnumKey(RegKey key, std::uint32_t index, std::uint32_t capacity
   if (auto fault = m.Begin(Call::EnumKey, m.KeySubject(key, ""))) return m.End(*fault);
   std::shared_ptr<RegNode> node = m.KeyOf(key);
   if (!node) return m.End(winerr::kInvalidHandle);
-  if (node->deleted) return m.End(kKeyDeleted);
+  if (node->deleted) return m.End(winerr::kKeyDeleted);
   // Subkeys enumerate in case-insensitive name order, as Windows and Wine
   // keep them; a deleted key is gone from the order at once.
   if (index >= node->subkeys.size()) return m.End(winerr::kNoMoreItems);
@@ -1028,7 +1020,7 @@ long SimMachine::DeleteKey(RegKey parent, const std::string& name) {
   if (auto fault = m.Begin(Call::DeleteKey, m.KeySubject(parent, name))) return m.End(*fault);
   std::shared_ptr<RegNode> base = m.KeyOf(parent);
   if (!base) return m.End(winerr::kInvalidHandle);
-  if (base->deleted) return m.End(kKeyDeleted);
+  if (base->deleted) return m.End(winerr::kKeyDeleted);
   std::vector<std::string> parts = SplitKeyPath(name);
   if (parts.empty()) return m.End(winerr::kAccessDenied);  // a key cannot delete itself here
   std::string last = parts.back();
@@ -1056,7 +1048,7 @@ long SimMachine::DeleteValue(RegKey key, const std::string& name) {
     return m.End(*fault);
   std::shared_ptr<RegNode> node = m.KeyOf(key);
   if (!node) return m.End(winerr::kInvalidHandle);
-  if (node->deleted) return m.End(kKeyDeleted);
+  if (node->deleted) return m.End(winerr::kKeyDeleted);
   if ((m.AccessOf(key) & kKeySetValue) == 0) return m.End(winerr::kAccessDenied);
   if (node->values.erase(Lower(name)) == 0) return m.End(winerr::kFileNotFound);
   return m.End(winerr::kSuccess);
@@ -1075,13 +1067,13 @@ long SimMachine::CloseKey(RegKey key) {
 bool SimMachine::SetCurrentDir(const std::string& path) {
   Impl& m = *m_impl;
   if (auto fault = m.Begin(Call::SetCurrentDir, path)) return m.Fail(*fault);
-  if (path.empty()) return m.Fail(kInvalidName);
+  if (path.empty()) return m.Fail(winerr::kInvalidName);
   if (m.TooLong(path)) return m.Fail(winerr::kFilenameTooLong);
   SimPath p;
   long error = 0;
   FsNode* node = m.Existing(path, p, error);
   if (!node) return m.Fail(error);
-  if (!node->folder) return m.Fail(kNotADirectory);
+  if (!node->folder) return m.Fail(winerr::kNotADirectory);
   m.currentDir = p;
   return m.Succeed();
 }
@@ -1124,7 +1116,7 @@ bool SimMachine::FindNext(FindHandle find, FindData& out) {
   if (auto fault = m.Begin(Call::FindNext, subject)) return m.Fail(*fault);
   if (it == m.searches.end()) return m.Fail(winerr::kInvalidHandle);
   OpenSearch& search = it->second;
-  if (search.next >= search.entries.size()) return m.Fail(kNoMoreFiles);
+  if (search.next >= search.entries.size()) return m.Fail(winerr::kNoMoreFiles);
   out = search.entries[search.next++];
   return m.Succeed();
 }
@@ -1148,7 +1140,7 @@ bool SimMachine::MakeDirectory(const std::string& path) {
   if (m.Lookup(p)) return m.Fail(winerr::kAlreadyExists);
   FsNode* parent = m.ParentOf(p);
   if (!parent) return m.Fail(winerr::kPathNotFound);
-  if (!ValidFileName(p.parts.back())) return m.Fail(kInvalidName);
+  if (!ValidFileName(p.parts.back())) return m.Fail(winerr::kInvalidName);
   m.Insert(*parent, p.parts.back(), true);
   return m.Succeed();
 }
@@ -1170,7 +1162,7 @@ bool SimMachine::CopyOneFile(const std::string& from, const std::string& to, boo
     if (existing->folder) return m.Fail(winerr::kAccessDenied);
     if (m.IsHeld(target)) return m.Fail(winerr::kSharingViolation);
   } else if (!ValidFileName(target.parts.back())) {
-    return m.Fail(kInvalidName);
+    return m.Fail(winerr::kInvalidName);
   }
   // Copy the source's fields before the target is made: both may be one
   // entry when a file is copied onto itself.
@@ -1199,7 +1191,7 @@ bool SimMachine::RenameFile(const std::string& from, const std::string& to) {
   if (!folder) return m.Fail(winerr::kPathNotFound);
   FsNode* existing = m.Lookup(target);
   if (existing && existing != node) return m.Fail(winerr::kAlreadyExists);
-  if (!ValidFileName(target.parts.back())) return m.Fail(kInvalidName);
+  if (!ValidFileName(target.parts.back())) return m.Fail(winerr::kInvalidName);
   // The same file under its new name: index, bytes and attributes stay.
   FsNode& holder = *m.ParentOf(source);
   std::unique_ptr<FsNode> moved = std::move(holder.children[m.Key(node->name)]);
@@ -1227,7 +1219,7 @@ bool SimMachine::RemoveDir(const std::string& path) {
   SimPath p;
   FsNode* node = m.BeginOnEntry(Call::RemoveDir, path, path, p);
   if (!node) return false;
-  if (!node->folder) return m.Fail(kNotADirectory);
+  if (!node->folder) return m.Fail(winerr::kNotADirectory);
   if (const std::optional<SimPath>& link = m.Lookup(p, false)->link) {
     // Wine works on the folder the link leads to: when that is empty it is
     // removed and the link stays, leading nowhere; otherwise 145. (Windows
@@ -1273,7 +1265,7 @@ bool SimMachine::FullPathName(const std::string& path, std::string& full) {
   full.clear();
   Impl& m = *m_impl;
   if (auto fault = m.Begin(Call::FullPathName, path)) return m.Fail(*fault);
-  if (path.empty()) return m.Fail(kInvalidName);
+  if (path.empty()) return m.Fail(winerr::kInvalidName);
   // Network and device paths come back as they were given, as on Wine.
   if (IsNetworkPath(path)) {
     full = path;
@@ -1401,7 +1393,7 @@ int SimMachine::ShellFileOperation(WindowHandle owner, unsigned operation, const
     if (!m.Resolve(item, p) || p.parts.empty())
       return static_cast<int>(m.End(winerr::kAccessDenied));
     FsNode* folder = m.ParentOf(p);
-    if (!folder) return static_cast<int>(m.End(kShellNoSuchItems));
+    if (!folder) return static_cast<int>(m.End(winerr::kShellNoSuchItems));
     // Wildcards in the last name delete every match; no match is no error.
     std::vector<std::string> names;
     for (const FsNode* node : m.Matching(*folder, p.parts.back())) names.push_back(node->name);
@@ -1480,7 +1472,7 @@ bool SimMachine::UserName(std::uint32_t capacity, std::string& name) {
   name.clear();
   Impl& m = *m_impl;
   if (auto fault = m.Begin(Call::UserName, "")) return m.Fail(*fault);
-  if (m.userName.size() >= capacity) return m.Fail(kInsufficientBuffer);
+  if (m.userName.size() >= capacity) return m.Fail(winerr::kInsufficientBuffer);
   name = m.userName;
   return m.Succeed();
 }

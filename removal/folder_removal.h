@@ -1,0 +1,34 @@
+// Deleting a folder with everything in it through the shell, into the
+// Recycle Bin, behind the guard: the product's folders of steps 2 to 4 and
+// the Start-menu program folders of the shortcut sweep.
+#pragma once
+
+#include <string>
+#include <vector>
+
+#include "removal/path_guard.h"
+#include "removal/run_ui.h"
+
+class FolderRemoval {
+ public:
+  FolderRemoval(IWindowsServices& services, IRunUi& ui, PathGuard& guard, MachineCodePage& codePage)
+      : m_services(services), m_ui(ui), m_guard(guard), m_codePage(codePage) {}
+
+  // Recycles the folder (or file) at `path`. A path the guard refuses, one
+  // that does not fit the shell's source list, and one still there after the
+  // shell reports success are not deleted: each shows "Could not delete: ".
+  bool ShellDeleteFolder(WindowHandle owner, const std::string& path);
+  // One folder of steps 2 to 4, owned by the main window; returns the
+  // failure line when it is left. A folder that is not there is skipped; a
+  // protected one is handed to the deletion, which refuses it.
+  std::vector<std::string> DeleteProductFolder(const std::string& folder);
+
+ private:
+  // An existence test that answers "yes" when it cannot tell.
+  bool MayExist(const std::string& path);
+
+  IWindowsServices& m_services;
+  IRunUi& m_ui;
+  PathGuard& m_guard;
+  MachineCodePage& m_codePage;
+};

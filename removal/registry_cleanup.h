@@ -1,0 +1,16 @@
+// Step 7: the product key's subkeys and installation value, and the product's
+// uninstall entries, each with everything below it.
+#pragma once
+
+#include <string>
+#include <vector>
+
+#include "platform/handles.h"
+#include "removal/run_ui.h"
+
+// Runs the step; returns the failure lines of what is left. `holder` keeps
+// the step's last key open until the end of the run.
+std::vector<std::string> CleanRegistry(IWindowsServices& services, IRunUi& ui, UniqueKey& holder);
+
+// Deletes parent\name with every key below it; returns a Windows error code.
+long DeleteRegistryTree(IWindowsServices& services, RegKey parent, const std::string& name);

@@ -1,0 +1,18 @@
+// Steps 5 and 6: the product's desktop and Start-menu shortcuts and its
+// Start-menu program folder, for one pair of desktop and Start-menu folders.
+#pragma once
+
+#include <string>
+#include <vector>
+
+#include "removal/folder_removal.h"
+#include "removal/uninstall_state.h"
+
+// Sweeps `desktop` and `startMenu` and, from major version 5, the folders of
+// the state's user derived from them; program folders go through `folders`.
+// An empty folder (the shell could not supply it) is skipped. Returns the
+// failure lines of what is left.
+std::vector<std::string> SweepShortcuts(IWindowsServices& services, IRunUi& ui,
+                                        FolderRemoval& folders, MachineCodePage& codePage,
+                                        const UninstallState& state, const std::string& desktop,
+                                        const std::string& startMenu);

@@ -1,0 +1,19 @@
+// The removal's steps on one machine and one main window, for the tests and
+// benchmarks that call them one by one rather than through a run.
+#pragma once
+
+#include "removal/folder_removal.h"
+#include "removal/path_guard.h"
+#include "removal/student_backup.h"
+
+struct EngineUnits {
+  EngineUnits(IWindowsServices& services, IRunUi& ui)
+      : codePage(services),
+        guard(services, codePage),
+        folders(services, ui, guard, codePage),
+        backup(services, ui, codePage) {}
+  MachineCodePage codePage;
+  PathGuard guard;
+  FolderRemoval folders;
+  StudentBackup backup;
+};
