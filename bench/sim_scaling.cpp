@@ -11,7 +11,7 @@
 #include <memory>
 #include <string>
 
-#include "bench/answering_ui.h"
+#include "tests/support/fake_run_ui.h"
 #include "bench/counting_services.h"
 #include "bench/heap_meter.h"
 #include "bench/tree_gen.h"
@@ -56,7 +56,7 @@ int main(int argc, char** argv) {
 
   CountingServices services(*machine);
   services.CountCallsIn(&inside);
-  AnsweringUi ui;
+  FakeRunUi ui(false, 0);  // counts only: the figures are the engine's
   UninstallState state;
   UninstallEngine engine(services, ui, state);
   const std::string backup = desktop + "\\" + kBackupName;

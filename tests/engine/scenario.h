@@ -11,7 +11,7 @@
 #include <vector>
 
 #include "removal/uninstall_engine.h"
-#include "tests/engine/fake_run_ui.h"
+#include "tests/support/fake_run_ui.h"
 #include "tests/support/sim_machine.h"
 
 namespace scenario {

@@ -12,7 +12,7 @@
 
 #include "platform/win32_services.h"
 #include "removal/uninstall_engine.h"
-#include "tests/engine/fake_run_ui.h"
+#include "tests/support/fake_run_ui.h"
 #include "tests/support/wine_host.h"
 
 namespace {
