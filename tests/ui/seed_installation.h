@@ -90,12 +90,6 @@ bool SeedInstallation(const SeedOptions& options, std::vector<StudentFile>& stud
 // order; nothing when the folder is missing.
 std::vector<StudentFile> ListFiles(const std::string& folder);
 
-// Deletes a file or a folder tree for good, clearing attributes on the way.
-// A missing path counts as success.
-bool DeleteTree(const std::string& path);
-
-bool PathExists(const std::string& path);
-
 // Lines "<size><TAB><relative path>" in the order given.
 std::string FormatManifest(const std::vector<StudentFile>& files);
 

@@ -17,6 +17,7 @@
 
 #include "tests/ui/machine_checks.h"
 #include "tests/ui/program_driver.h"
+#include "tests/support/wine_host.h"
 #include "tests/ui/seed_installation.h"
 
 namespace {
@@ -159,7 +160,7 @@ class Journey : public ::testing::Test {
 
   void ExpectRecycled(const std::string& path) {
     check::TrashItem item;
-    EXPECT_FALSE(seed::PathExists(path)) << "still there: " << path;
+    EXPECT_FALSE(win32test::PathExists(path)) << "still there: " << path;
     EXPECT_TRUE(check::FindInTrash(path, item)) << "not in the Recycle Bin: " << path;
   }
 
@@ -177,11 +178,11 @@ class Journey : public ::testing::Test {
                        const std::vector<std::string>& startMenus, bool present) {
     for (const auto& desktop : desktops)
       for (const auto& name : seed::DesktopShortcuts())
-        EXPECT_EQ(seed::PathExists(desktop + "\\" + name), present) << desktop << "\\" << name;
+        EXPECT_EQ(win32test::PathExists(desktop + "\\" + name), present) << desktop << "\\" << name;
     for (const auto& menu : startMenus) {
       for (const auto& name : seed::StartMenuShortcuts())
-        EXPECT_EQ(seed::PathExists(menu + "\\" + name), present) << menu << "\\" << name;
-      EXPECT_EQ(seed::PathExists(menu + "\\" + seed::kProgramFolder), present) << menu;
+        EXPECT_EQ(win32test::PathExists(menu + "\\" + name), present) << menu << "\\" << name;
+      EXPECT_EQ(win32test::PathExists(menu + "\\" + seed::kProgramFolder), present) << menu;
     }
   }
 
@@ -217,31 +218,31 @@ class Journey : public ::testing::Test {
 
   // Whatever does not belong to the product survives every journey.
   void ExpectNeighboursKept() {
-    EXPECT_TRUE(seed::PathExists(std::string(seed::kNeighbourFolder) + "\\Students\\Keep me.txt"));
-    EXPECT_TRUE(seed::PathExists(seed::kNeighbourFile));
+    EXPECT_TRUE(win32test::PathExists(std::string(seed::kNeighbourFolder) + "\\Students\\Keep me.txt"));
+    EXPECT_TRUE(win32test::PathExists(seed::kNeighbourFile));
     EXPECT_TRUE(check::KeyExists(seed::kNeighbourProductKey));
     EXPECT_TRUE(check::KeyExists(std::string(seed::kUninstallKey) + "\\" +
                                  seed::kNeighbourUninstallEntry));
     for (const auto* desktop : {&folders_.commonDesktop, &folders_.userDesktop})
-      EXPECT_TRUE(seed::PathExists(*desktop + "\\" + seed::kNeighbourShortcut)) << *desktop;
+      EXPECT_TRUE(win32test::PathExists(*desktop + "\\" + seed::kNeighbourShortcut)) << *desktop;
     for (const auto* menu : {&folders_.commonStartMenu, &folders_.userStartMenu})
-      EXPECT_TRUE(seed::PathExists(*menu + "\\" + seed::kNeighbourProgramFolder)) << *menu;
+      EXPECT_TRUE(win32test::PathExists(*menu + "\\" + seed::kNeighbourProgramFolder)) << *menu;
   }
 
   // Nothing at all was changed: everything seeded is in place, the trash is
   // empty and no backup was left on the desktop.
   void ExpectUntouched() {
     if (options_.productFiles) {
-      EXPECT_TRUE(seed::PathExists(options_.installFolder + "\\MarloCoach.exe"));
+      EXPECT_TRUE(win32test::PathExists(options_.installFolder + "\\MarloCoach.exe"));
     }
     if (options_.studentsFolder) ExpectSameFiles(Students(), "student data in place");
-    EXPECT_TRUE(seed::PathExists(seed::kCacheFolder));
-    EXPECT_TRUE(seed::PathExists(seed::kMlcStudentsFolder));
+    EXPECT_TRUE(win32test::PathExists(seed::kCacheFolder));
+    EXPECT_TRUE(win32test::PathExists(seed::kMlcStudentsFolder));
     ExpectShellShortcuts(true);
     ExpectDerivedShortcuts(true);
     ExpectRegistryKept();
     ExpectNeighboursKept();
-    EXPECT_FALSE(seed::PathExists(Backup())) << "a backup was left on the desktop";
+    EXPECT_FALSE(win32test::PathExists(Backup())) << "a backup was left on the desktop";
     EXPECT_TRUE(check::TrashItems().empty()) << "something went to the Recycle Bin";
   }
 
@@ -303,7 +304,7 @@ TEST_F(Journey, FolderThatCannotBeDeletedIsReportedAndTheRunGoesOn) {
   ASSERT_NO_FATAL_FAILURE(Answer(report, IDOK));
   ExpectExit();
 
-  EXPECT_TRUE(seed::PathExists(std::string(seed::kCacheFolder) + "\\setup.ini"));
+  EXPECT_TRUE(win32test::PathExists(std::string(seed::kCacheFolder) + "\\setup.ini"));
   ExpectInstallationRecycled();
   ExpectSameFiles(Backup(), "backup on the desktop");
   ExpectRecycled(seed::kMlcStudentsFolder);
@@ -324,7 +325,7 @@ TEST_F(Journey, NothingFoundStillRemovesTheOtherTraces) {
   ASSERT_NO_FATAL_FAILURE(RemoveAndConfirm());  // the not-found text is not taken as a folder
   ASSERT_NO_FATAL_FAILURE(ExpectSuccess());
 
-  EXPECT_FALSE(seed::PathExists(Backup())) << "no location, so no backup";
+  EXPECT_FALSE(win32test::PathExists(Backup())) << "no location, so no backup";
   ExpectAllRemoved();
 }
 
@@ -591,13 +592,13 @@ TEST_F(Journey, ADllLeftBesideTheProgramNeverRuns) {
   const RemovedAtEnd marker{"C:\\planted-dll-ran.txt"};
   const RemovedAtEnd besideProgram{g_exe.substr(0, g_exe.rfind('\\')) + "\\userenv.dll"};
   DeleteFileA(marker.path.c_str());
-  ASSERT_TRUE(CopyFileA(check::WindowsPath(planted).c_str(), besideProgram.path.c_str(), FALSE));
+  ASSERT_TRUE(CopyFileA(winehost::WindowsName(planted).c_str(), besideProgram.path.c_str(), FALSE));
 
   ASSERT_NO_FATAL_FAILURE(Seed());
   ASSERT_NO_FATAL_FAILURE(Start());
   ASSERT_NO_FATAL_FAILURE(RemoveAndConfirm());  // the run reads the profiles folder
   ASSERT_NO_FATAL_FAILURE(ExpectSuccess());
-  EXPECT_FALSE(seed::PathExists(marker.path)) << "the DLL beside the program ran inside it";
+  EXPECT_FALSE(win32test::PathExists(marker.path)) << "the DLL beside the program ran inside it";
   ExpectAllRemoved();
 }
 
@@ -697,7 +698,7 @@ TEST(VersionBlock, EveryKeyAndValue) {
 
 // Copies the program into the prefix, as a technician would bring it along.
 std::string InstallProgram(const std::string& given) {
-  const std::string source = check::WindowsPath(given);
+  const std::string source = winehost::WindowsName(given);
   const std::string folder = "C:\\RemoveMLC";
   const std::string target = folder + "\\RemoveMLC.exe";
   CreateDirectoryA(folder.c_str(), nullptr);
