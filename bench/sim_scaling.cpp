@@ -15,13 +15,14 @@
 #include "bench/counting_services.h"
 #include "bench/heap_meter.h"
 #include "bench/tree_gen.h"
+#include "removal/engine_texts.h"
 #include "removal/uninstall_engine.h"
 #include "tests/support/sim_machine.h"
 
 namespace {
 
-constexpr char kInstall[] = "C:\\Program Files\\Marlo Coach";
-constexpr char kBackupName[] = "Marlo Coach Saved Student Data";
+constexpr const char* kInstall = texts::kDefaultFolder;
+using texts::kBackupName;
 
 double MillisecondsSince(std::chrono::steady_clock::time_point start) {
   return std::chrono::duration<double, std::milli>(std::chrono::steady_clock::now() - start)

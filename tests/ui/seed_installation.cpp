@@ -189,7 +189,8 @@ bool SeedRegistry(const SeedOptions& options) {
   }
   if (options.neighbours) {
     ok = PutKey(kNeighbourProductKey, {{"InstallPath", "C:\\Program Files\\Marlo Reader"}}) && ok;
-    ok = PutKey(uninstall + kNeighbourUninstallEntry, {{"DisplayName", "Marlo Coach Old"}}) && ok;
+    ok = PutKey(uninstall + kNeighbourUninstallEntry,
+                {{"DisplayName", kNeighbourUninstallEntry}}) && ok;
   }
   return ok;
 }
@@ -207,34 +208,27 @@ void ListInto(const std::string& folder, const std::string& prefix, std::vector<
 
 }  // namespace
 
+// A table of the program's, each name once (the desktop table names one twice).
+template <std::size_t N>
+std::vector<std::string> Distinct(const char* const (&table)[N]) {
+  std::vector<std::string> list;
+  for (const char* name : table)
+    if (std::find(list.begin(), list.end(), name) == list.end()) list.push_back(name);
+  return list;
+}
+
 const std::vector<std::string>& DesktopShortcuts() {
-  static const std::vector<std::string> names = {
-      "MarloCoach Administration.lnk",  "Marlo Coach Administration.lnk",
-      "MarloCoach Admin.lnk",           "Marlo Coach Admin.lnk",
-      "Shortcut to MarloCoach.exe.lnk", "Shortcut to Marlo Coach.exe.lnk",
-      "Marlo Coach Videos.lnk",         "Marlo Coach User's Guide.lnk",
-      "Marlo Coach Students.lnk",       "Marlo Coach Students Folder.lnk"};
+  static const std::vector<std::string> names = Distinct(texts::kDesktopShortcuts);
   return names;
 }
 
 const std::vector<std::string>& StartMenuShortcuts() {
-  static const std::vector<std::string> names = [] {
-    std::vector<std::string> list;
-    for (const char* name :
-         {"Marlo Coach Administration.lnk", "Students Folder.lnk", "Training Videos.lnk",
-          "Marlo Coach User's Guide.lnk", "Uninstall the Marlo Coach.lnk",
-          "Marlo Coach Students.lnk", "Marlo Coach Students Folder.lnk", "Marlo Coach Videos.lnk",
-          "Uninstall.lnk"})
-      list.push_back(std::string(kProgramFolder) + "\\" + name);
-    return list;
-  }();
+  static const std::vector<std::string> names = Distinct(texts::kStartMenuShortcuts);
   return names;
 }
 
 const std::vector<std::string>& UninstallEntries() {
-  static const std::vector<std::string> entries = {
-      "Marlo Coach", "MarloCoach", "{7F41A2D8-3B96-11D6-8C25-5A0E93C71B40}",
-      "{6D2A9C31-58E4-4F07-9B1C-3E7A20D4F865}"};
+  static const std::vector<std::string> entries = Distinct(texts::kUninstallEntries);
   return entries;
 }
 

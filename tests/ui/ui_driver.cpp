@@ -17,40 +17,21 @@
 
 #include "tests/ui/machine_checks.h"
 #include "tests/ui/program_driver.h"
+#include "removal/engine_texts.h"
 #include "tests/support/wine_host.h"
 #include "tests/ui/seed_installation.h"
 
 namespace {
 
 // The program's own texts.
-const char kTitle[] = "Marlo Coach Manual Uninstaller";
 const char kAppTitle[] = "RemoveMLC";
 const char kFound[] = "Marlo Coach Installation found.";
 const char kNotFound[] =
     "Unable to find your Marlo Coach folder.  Please browse to locate this folder, or click the "
     "\"Remove\" button to remove all other traces of the program (registry keys, etc).";
 const char kNotFoundBox[] = "MLC Folder Not Found.";
-const char kPatience[] =
-    "Please be patient, as this process can sometimes take a few minutes...click OK to continue.";
-const char kConfirm[] =
-    "The \"MarloCoach.exe\" file was not found in this location.  Are you sure that this is your "
-    "Marlo Coach folder?";
-const char kConfirmCaption[] = "Confirm Location.";
-const char kTypedStatus[] =
-    "Marlo Coach folder selected.  Please BE SURE that this is the correct location and that there "
-    "are no other Non-Marlo Coach files in this location before continuing, as ALL its contents "
-    "will be COMPLETELY ERASED.";
-const char kBrowsedStatus[] =
-    "Marlo Coach folder selected.  Please BE SURE that this is the correct location before "
-    "continuing, as its contents will be COMPLETELY ERASED.";
-const char kSuccess[] = "The Marlo Coach has been removed from your computer.";
-const char kLeftovers[] =
-    "Unable to remove the following components...please remove them manually:\n\n";
-const char kCopyFailed[] =
-    "Unable to copy your student data.  Please copy manually, then try removing the installation "
-    "again.  Contact BLG at (555)555-0142 if you have any questions.";
-const char kStep1[] = "Step 1 of 7: Copying student data to desktop...";
-const char kStep3[] = "Step 3 of 7: Deleting InstallShield folder...";
+// The removal's texts are the program's own (removal/engine_texts.h).
+const std::string kLeftovers = std::string(texts::kLeftoversHeader) + "\n\n";
 const char kSaveBox[] = "Save Student Data (will be copied to your desktop)";
 
 constexpr int kStatus = 1003, kLocation = 1000, kBrowse = 1001, kSave = 1002;
@@ -100,7 +81,7 @@ class Journey : public ::testing::Test {
   // Starts the program and waits for its main window.
   void Start() {
     ASSERT_TRUE(program_.Start(g_exe, error_)) << error_;
-    main_ = program_.WaitForCaption(kTitle);
+    main_ = program_.WaitForCaption(drive::kMainTitle);
     ASSERT_TRUE(main_) << "the main window did not appear";
   }
 
@@ -124,14 +105,14 @@ class Journey : public ::testing::Test {
   // Remove, then OK at the patience prompt (which opens no progress window).
   void RemoveAndConfirm() {
     ASSERT_NO_FATAL_FAILURE(Remove());
-    drive::Box patience = ExpectBox("", kPatience, {IDOK, IDCANCEL});
+    drive::Box patience = ExpectBox("", texts::kPatience, {IDOK, IDCANCEL});
     EXPECT_EQ(program_.ProgressWindow(), nullptr) << "progress window before the prompt's answer";
     ASSERT_NO_FATAL_FAILURE(Answer(patience, IDOK));
   }
 
   // The final report: "Success!", with the progress window already gone.
   void ExpectSuccess() {
-    drive::Box report = ExpectBox("Success!", kSuccess, {IDOK});
+    drive::Box report = ExpectBox(texts::kSuccessCaption, texts::kSuccess, {IDOK});
     EXPECT_EQ(program_.ProgressWindow(), nullptr) << "progress window still up at the report";
     ASSERT_NO_FATAL_FAILURE(Answer(report, IDOK));
     ExpectExit();
@@ -292,13 +273,13 @@ TEST_F(Journey, FolderThatCannotBeDeletedIsReportedAndTheRunGoesOn) {
   drive::Box failed = ExpectBox("Error", std::string("Could not delete: ") + seed::kCacheFolder, {IDOK});
   HWND progress = program_.ProgressWindow();
   ASSERT_TRUE(progress) << "no progress window while the error is shown";
-  EXPECT_EQ(drive::ItemText(progress, 1004), kStep3);
+  EXPECT_EQ(drive::ItemText(progress, 1004), texts::kStep3);
   EXPECT_EQ(drive::ItemText(progress, 1005), "");
   EXPECT_EQ(drive::TextOf(progress), "") << "the progress window has no caption";
   ASSERT_NO_FATAL_FAILURE(Answer(failed, IDOK));
 
   drive::Box report = ExpectBox(kAppTitle,
-                                std::string(kLeftovers) + "Folder: " + seed::kCacheFolder + "\n",
+                                kLeftovers + texts::kFolderLine + seed::kCacheFolder + "\n",
                                 {IDOK});
   EXPECT_EQ(program_.ProgressWindow(), nullptr);
   ASSERT_NO_FATAL_FAILURE(Answer(report, IDOK));
@@ -334,7 +315,7 @@ TEST_F(Journey, CancelAtThePatiencePromptThenCancelChangesNothing) {
   ASSERT_NO_FATAL_FAILURE(Start());
   ExpectMainTexts(kFound, seed::kDefaultInstallFolder);
   ASSERT_NO_FATAL_FAILURE(Remove());
-  drive::Box patience = ExpectBox("", kPatience, {IDOK, IDCANCEL});
+  drive::Box patience = ExpectBox("", texts::kPatience, {IDOK, IDCANCEL});
   ASSERT_NO_FATAL_FAILURE(Answer(patience, IDCANCEL));
 
   Sleep(300);
@@ -353,17 +334,17 @@ TEST_F(Journey, TypedFolderIsConfirmedNoThenYes) {
   ASSERT_TRUE(drive::SetItemText(main_, kLocation, typed));
 
   ASSERT_NO_FATAL_FAILURE(Remove());
-  drive::Box confirm = ExpectBox(kConfirmCaption, kConfirm, {IDYES, IDNO});
+  drive::Box confirm = ExpectBox(texts::kConfirmCaption, texts::kConfirmLocation, {IDYES, IDNO});
   ASSERT_NO_FATAL_FAILURE(Answer(confirm, IDNO));
   Sleep(300);
   EXPECT_TRUE(program_.Running());
   EXPECT_EQ(drive::ItemText(main_, kStatus), kFound) << "No must change nothing";
 
   ASSERT_NO_FATAL_FAILURE(Remove());
-  confirm = ExpectBox(kConfirmCaption, kConfirm, {IDYES, IDNO});
+  confirm = ExpectBox(texts::kConfirmCaption, texts::kConfirmLocation, {IDYES, IDNO});
   ASSERT_NO_FATAL_FAILURE(Answer(confirm, IDYES));
-  drive::Box patience = ExpectBox("", kPatience, {IDOK, IDCANCEL});
-  ExpectMainTexts(kTypedStatus, typed);  // set before the prompt
+  drive::Box patience = ExpectBox("", texts::kPatience, {IDOK, IDCANCEL});
+  ExpectMainTexts(texts::kTypedFolderStatus, typed);  // set before the prompt
   ASSERT_NO_FATAL_FAILURE(Answer(patience, IDCANCEL));
 
   ASSERT_TRUE(drive::Click(main_, IDCANCEL));
@@ -417,7 +398,7 @@ TEST_F(Journey, BrowseCancelledThenDeclinedThenAcceptedAndRemoved) {
   ASSERT_TRUE(browser);
   ASSERT_TRUE(program_.SelectFolder(browser, "C:\\Apps")) << "BFFM_SETSELECTIONA failed";
   ASSERT_TRUE(drive::Click(browser, IDOK));
-  drive::Box confirm = ExpectBox(kConfirmCaption, kConfirm, {IDYES, IDNO});
+  drive::Box confirm = ExpectBox(texts::kConfirmCaption, texts::kConfirmLocation, {IDYES, IDNO});
   ASSERT_NO_FATAL_FAILURE(Answer(confirm, IDNO));
   Sleep(300);
   ExpectMainTexts(kNotFound, kNotFoundBox);
@@ -428,9 +409,10 @@ TEST_F(Journey, BrowseCancelledThenDeclinedThenAcceptedAndRemoved) {
   ASSERT_TRUE(browser);
   ASSERT_TRUE(program_.SelectFolder(browser, kOtherInstallFolder));
   ASSERT_TRUE(drive::Click(browser, IDOK));
-  ASSERT_TRUE(program_.WaitFor([&](HWND) { return drive::ItemText(main_, kStatus) == kBrowsedStatus; }))
+  ASSERT_TRUE(program_.WaitFor(
+      [&](HWND) { return drive::ItemText(main_, kStatus) == texts::kBrowsedFolderStatus; }))
       << "status after browsing: " << drive::ItemText(main_, kStatus);
-  ExpectMainTexts(kBrowsedStatus, kOtherInstallFolder);
+  ExpectMainTexts(texts::kBrowsedFolderStatus, kOtherInstallFolder);
 
   ASSERT_NO_FATAL_FAILURE(RemoveAndConfirm());
   ASSERT_NO_FATAL_FAILURE(ExpectSuccess());
@@ -446,10 +428,10 @@ TEST_F(Journey, MissingStudentDataAbandonsTheRunBeforeAnyDeletion) {
   ASSERT_NO_FATAL_FAILURE(Start());
   ASSERT_NO_FATAL_FAILURE(RemoveAndConfirm());
 
-  drive::Box failed = ExpectBox(kAppTitle, kCopyFailed, {IDOK});
+  drive::Box failed = ExpectBox(kAppTitle, texts::kCopyFailed, {IDOK});
   HWND progress = program_.ProgressWindow();
   ASSERT_TRUE(progress) << "the progress window stays up during the copy-failure message";
-  EXPECT_EQ(drive::ItemText(progress, 1004), kStep1);
+  EXPECT_EQ(drive::ItemText(progress, 1004), texts::kStep1);
   ASSERT_NO_FATAL_FAILURE(Answer(failed, IDOK));
   ExpectExit();
   ExpectUntouched();
@@ -499,7 +481,7 @@ TEST_F(Journey, ProgressWindowStaysAndRemoveIsIgnoredWhileARunIsOpen) {
   ASSERT_NO_FATAL_FAILURE(Seed(options));
   ASSERT_NO_FATAL_FAILURE(Start());
   ASSERT_NO_FATAL_FAILURE(RemoveAndConfirm());
-  drive::Box failed = ExpectBox(kAppTitle, kCopyFailed, {IDOK});
+  drive::Box failed = ExpectBox(kAppTitle, texts::kCopyFailed, {IDOK});
   HWND progress = program_.ProgressWindow();
   ASSERT_TRUE(progress);
   EXPECT_FALSE(IsWindowEnabled(main_)) << "the main window is enabled during the run";
