@@ -101,8 +101,7 @@ WineVersion::WineVersion(const std::string& version) {
   hadValue_ = RegQueryValueExA(key, "Version", nullptr, &type, reinterpret_cast<BYTE*>(old),
                                &size) == ERROR_SUCCESS && type == REG_SZ;
   if (hadValue_) previous_.assign(old, size > 0 ? size - 1 : 0);
-  ok_ = RegSetValueExA(key, "Version", 0, REG_SZ, reinterpret_cast<const BYTE*>(version.c_str()),
-                       static_cast<DWORD>(version.size() + 1)) == ERROR_SUCCESS;
+  ok_ = win32test::SetStringValue(key, "Version", version);
   RegCloseKey(key);
 }
 
@@ -110,8 +109,7 @@ WineVersion::~WineVersion() {
   HKEY key = nullptr;
   if (RegOpenKeyExA(HKEY_CURRENT_USER, kWineKey, 0, KEY_ALL_ACCESS, &key) != ERROR_SUCCESS) return;
   if (hadValue_)
-    RegSetValueExA(key, "Version", 0, REG_SZ, reinterpret_cast<const BYTE*>(previous_.c_str()),
-                   static_cast<DWORD>(previous_.size() + 1));
+    win32test::SetStringValue(key, "Version", previous_);
   else
     RegDeleteValueA(key, "Version");
   RegCloseKey(key);

@@ -72,12 +72,18 @@ void AddDistinct(std::vector<std::string>& list, const std::string& item) {
   list.push_back(item);
 }
 
-// Every folder that can receive the product's shortcuts.
-void AllShortcutFolders(const ShortcutFolders& folders, std::vector<std::string>& desktops,
-                        std::vector<std::string>& startMenus) {
-  desktops = {folders.commonDesktop, folders.userDesktop};
+// The folders that receive the product's shortcuts: the shell's own, the
+// derived ones, or both (every folder that can hold them).
+void ShortcutFoldersOf(const ShortcutFolders& folders, bool shell, bool derived,
+                       std::vector<std::string>& desktops, std::vector<std::string>& startMenus) {
+  desktops.clear();
+  startMenus.clear();
+  if (shell) {
+    desktops = {folders.commonDesktop, folders.userDesktop};
+    startMenus = {folders.commonStartMenu, folders.userStartMenu};
+  }
+  if (!derived) return;
   for (const auto& folder : folders.derivedDesktops) AddDistinct(desktops, folder);
-  startMenus = {folders.commonStartMenu, folders.userStartMenu};
   for (const auto& folder : folders.derivedStartMenus) AddDistinct(startMenus, folder);
 }
 
@@ -149,13 +155,8 @@ bool SeedFiles(const SeedOptions& options) {
 }
 
 bool SeedShortcuts(const SeedOptions& options, const ShortcutFolders& folders) {
-  std::vector<std::string> desktops = {folders.commonDesktop, folders.userDesktop};
-  std::vector<std::string> startMenus = {folders.commonStartMenu, folders.userStartMenu};
-  if (!options.shortcuts) desktops.clear(), startMenus.clear();
-  if (options.derivedShortcuts) {
-    for (const auto& folder : folders.derivedDesktops) AddDistinct(desktops, folder);
-    for (const auto& folder : folders.derivedStartMenus) AddDistinct(startMenus, folder);
-  }
+  std::vector<std::string> desktops, startMenus;
+  ShortcutFoldersOf(folders, options.shortcuts, options.derivedShortcuts, desktops, startMenus);
   bool ok = true;
   const std::string link = "dummy shortcut";
   for (const auto& desktop : desktops) {
@@ -275,7 +276,7 @@ bool ResetInstallation(const SeedOptions& options, std::string& error) {
                                     kMlcStudentsFolder,    kNeighbourFolder,      kNeighbourFile,
                                     folders.userDesktop + "\\" + kBackupFolderName};
   std::vector<std::string> desktops, startMenus;
-  AllShortcutFolders(folders, desktops, startMenus);
+  ShortcutFoldersOf(folders, true, true, desktops, startMenus);
   for (const auto& desktop : desktops) {
     for (const auto& name : DesktopShortcuts()) paths.push_back(desktop + "\\" + name);
     paths.push_back(desktop + "\\" + kNeighbourShortcut);

@@ -15,10 +15,10 @@
 #include <string>
 #include <vector>
 
-#include "tests/ui/machine_checks.h"
-#include "tests/ui/program_driver.h"
 #include "removal/engine_texts.h"
 #include "tests/support/wine_host.h"
+#include "tests/ui/machine_checks.h"
+#include "tests/ui/program_driver.h"
 #include "tests/ui/seed_installation.h"
 
 namespace {
@@ -42,20 +42,9 @@ std::string g_exe;  // the program, copied into the prefix
 
 // True when both files can be read and hold the same bytes.
 bool SameBytes(const std::string& a, const std::string& b) {
-  HANDLE files[2] = {
-      CreateFileA(a.c_str(), GENERIC_READ, FILE_SHARE_READ, nullptr, OPEN_EXISTING, 0, nullptr),
-      CreateFileA(b.c_str(), GENERIC_READ, FILE_SHARE_READ, nullptr, OPEN_EXISTING, 0, nullptr)};
-  bool same = files[0] != INVALID_HANDLE_VALUE && files[1] != INVALID_HANDLE_VALUE;
-  std::vector<char> buffers[2] = {std::vector<char>(1 << 16), std::vector<char>(1 << 16)};
-  for (DWORD read[2] = {1, 1}; same && read[0] != 0;) {
-    for (int i = 0; i < 2; ++i)
-      same = same && ReadFile(files[i], buffers[i].data(), 1 << 16, &read[i], nullptr);
-    same = same && read[0] == read[1] &&
-           std::memcmp(buffers[0].data(), buffers[1].data(), read[0]) == 0;
-  }
-  for (HANDLE file : files)
-    if (file != INVALID_HANDLE_VALUE) CloseHandle(file);
-  return same;
+  std::string first, second;
+  return win32test::ReadWholeFile(a, first) && win32test::ReadWholeFile(b, second) &&
+         first == second;
 }
 
 // Everything a journey seeds, starts and checks. TearDown removes the
@@ -270,7 +259,8 @@ TEST_F(Journey, FolderThatCannotBeDeletedIsReportedAndTheRunGoesOn) {
   ASSERT_NO_FATAL_FAILURE(Start());
   ASSERT_NO_FATAL_FAILURE(RemoveAndConfirm());
 
-  drive::Box failed = ExpectBox("Error", std::string("Could not delete: ") + seed::kCacheFolder, {IDOK});
+  drive::Box failed = ExpectBox(texts::kErrorCaption,
+                                std::string(texts::kCouldNotDelete) + seed::kCacheFolder, {IDOK});
   HWND progress = program_.ProgressWindow();
   ASSERT_TRUE(progress) << "no progress window while the error is shown";
   EXPECT_EQ(drive::ItemText(progress, 1004), texts::kStep3);
