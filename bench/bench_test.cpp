@@ -6,11 +6,11 @@
 #include <algorithm>
 #include <set>
 
-#include "bench/answering_ui.h"
 #include "bench/counting_services.h"
 #include "bench/startup/command_tail.h"
 #include "bench/tree_gen.h"
 #include "tests/support/engine_units.h"
+#include "tests/support/fake_run_ui.h"
 #include "tests/support/sim_machine.h"
 
 namespace {
@@ -91,7 +91,7 @@ TEST(CountingServices, ForwardsTheEnginesWorkAndItsErrorCodes) {
   const auto plan = PlanTree(SmallShape(3));
   ASSERT_TRUE(WriteTreeToSim(plan, *machine, "C:\\Data\\Students", true));
   CountingServices services(*machine);
-  AnsweringUi ui;
+  FakeRunUi ui(false, 0);
   EngineUnits units(services, ui);
 
   ASSERT_TRUE(services.MakeDirectory("C:\\Data\\Copy"));
@@ -120,8 +120,8 @@ TEST(CountingServices, ForwardsTheEnginesWorkAndItsErrorCodes) {
   EXPECT_FALSE(machine->Exists("C:\\Data\\Copy"));
   EXPECT_EQ(services.Of(CountingServices::kRemoveFile).calls,
             static_cast<std::uint64_t>(totals.files));
-  EXPECT_EQ(ui.detailUpdates, totals.files);
-  EXPECT_TRUE(ui.messages.empty());
+  EXPECT_EQ(ui.DetailUpdates(), totals.files);
+  EXPECT_TRUE(ui.Boxes().empty());
   EXPECT_NE(services.Report().find("RemoveFile"), std::string::npos);
 }
 

@@ -11,17 +11,20 @@
 #include <memory>
 #include <string>
 
-#include "bench/answering_ui.h"
+#include "tests/support/fake_run_ui.h"
 #include "bench/counting_services.h"
 #include "bench/heap_meter.h"
 #include "bench/tree_gen.h"
+#include "location/location_texts.h"
+#include "removal/engine_texts.h"
 #include "tests/support/engine_units.h"
+#include "tests/support/fake_run_ui.h"
 #include "tests/support/sim_machine.h"
 
 namespace {
 
-constexpr char kInstall[] = "C:\\Program Files\\Marlo Coach";
-constexpr char kBackupName[] = "Marlo Coach Saved Student Data";
+constexpr const char* kInstall = texts::kDefaultFolder;
+using texts::kBackupName;
 
 double MillisecondsSince(std::chrono::steady_clock::time_point start) {
   return std::chrono::duration<double, std::milli>(std::chrono::steady_clock::now() - start)
@@ -56,7 +59,7 @@ int main(int argc, char** argv) {
 
   CountingServices services(*machine);
   services.CountCallsIn(&inside);
-  AnsweringUi ui;
+  FakeRunUi ui(false, 0);  // counts only: the figures are the engine's
   EngineUnits units(services, ui);
   const std::string backup = desktop + "\\" + kBackupName;
 

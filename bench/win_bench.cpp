@@ -14,12 +14,12 @@
 #include <cstring>
 #include <string>
 
-#include "bench/answering_ui.h"
 #include "bench/counting_services.h"
-#include "platform/win32_services.h"
 #include "location/install_location.h"
+#include "platform/win32_services.h"
 #include "removal/uninstall_engine.h"
 #include "tests/support/engine_units.h"
+#include "tests/support/fake_run_ui.h"
 
 namespace {
 
@@ -33,9 +33,11 @@ INT_PTR CALLBACK QuietDialogProc(HWND, UINT message, WPARAM, LPARAM) {
 }
 
 // The answering port with a real two-line progress window, updated the way
-// the program's own window is.
-class WindowUi : public AnsweringUi {
+// the program's own window is. Only counts are kept, and shell operations
+// have no owner window.
+class WindowUi : public FakeRunUi {
  public:
+  WindowUi() : FakeRunUi(false, 0) {}
   ~WindowUi() override { DestroyProgress(); }
   bool CreateProgress() override {
     DestroyProgress();
@@ -48,11 +50,11 @@ class WindowUi : public AnsweringUi {
     if (m_window) SetDlgItemTextA(m_window, kTitleLine, text.c_str());
   }
   void SetDetailLine(const std::string& text) override {
-    AnsweringUi::SetDetailLine(text);
+    FakeRunUi::SetDetailLine(text);
     if (m_window) SetDlgItemTextA(m_window, kDetailLine, text.c_str());
   }
   void RedrawProgress() override {
-    AnsweringUi::RedrawProgress();
+    FakeRunUi::RedrawProgress();
     if (m_window) RedrawWindow(m_window, nullptr, nullptr, kRedrawNow);
   }
   void BringProgressToTop() override {
@@ -88,7 +90,7 @@ int main(int argc, char** argv) {
   CountingServices counting(win32);
   IWindowsServices& services = profile ? static_cast<IWindowsServices&>(counting) : win32;
   WindowUi windowUi;
-  AnsweringUi quietUi;
+  FakeRunUi quietUi(false, 0);
   IRunUi& ui = op == "rollback-quiet" ? quietUi : static_cast<IRunUi&>(windowUi);
   UninstallState state;
   UninstallEngine engine(services, ui, state);
@@ -123,10 +125,10 @@ int main(int argc, char** argv) {
       std::chrono::duration<double, std::milli>(std::chrono::steady_clock::now() - start).count();
   ui.DestroyProgress();
 
-  AnsweringUi& answered = op == "rollback-quiet" ? quietUi : windowUi;
+  FakeRunUi& answered = op == "rollback-quiet" ? quietUi : windowUi;
   std::printf("op=%s ok=%d ms=%.1f detail_updates=%ld redraws=%ld boxes=%zu\n", op.c_str(), ok,
-              ms, answered.detailUpdates, answered.redraws, answered.messages.size());
-  for (const std::string& message : answered.messages) std::printf("box: %s\n", message.c_str());
+              ms, answered.DetailUpdates(), answered.Redraws(), answered.Boxes().size());
+  for (const FakeRunUi::Box& box : answered.Boxes()) std::printf("box: %s\n", box.text.c_str());
   if (profile) std::fputs(counting.Report().c_str(), stdout);
   return ok ? 0 : 1;
 }

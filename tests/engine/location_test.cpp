@@ -7,8 +7,8 @@ using scenario::Bench;
 
 namespace {
 
-const char kKey[] = "SOFTWARE\\Bellmont Learning Group\\Marlo Coach";
-const char kDefault[] = "C:\\Program Files\\Marlo Coach";
+const char* const kDefault = texts::kDefaultFolder;
+const char* const kKey = texts::kProductKeyForReading;
 
 std::string Find(Bench& b) {
   std::string found = FindInstallLocation(*b.machine);

@@ -158,7 +158,7 @@ TEST(PathGuard, ALocationWithATrailBackslashCharacterIsConfirmedAndRemoved) {
   EXPECT_FALSE(b.ui.AnyBoxContains("was not found in this location"));
   EXPECT_FALSE(b.machine->Exists(location));
   EXPECT_TRUE(b.machine->Exists("C:\\Apps\\keep.txt"));
-  EXPECT_EQ(b.ui.Boxes().back().caption, std::optional<std::string>("Success!"));
+  EXPECT_EQ(b.ui.Boxes().back().caption, std::optional<std::string>(texts::kSuccessCaption));
 }
 
 TEST(PathGuard, NothingIsDeletedOnADriveWithoutARecycleBin) {

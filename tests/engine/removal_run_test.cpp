@@ -47,6 +47,8 @@ TEST(RemovalRun, CompleteRunRemovesTheProductAndSavesTheStudentData) {
 
   EXPECT_EQ(b.engine.Run(scenario::kLocation), RunOutcome::Finished);
 
+  // The run's texts are spelt out here, once; other tests take them from
+  // removal/engine_texts.h.
   std::vector<std::string> expected = {
       std::string("box:") + kPatience, "step:Step 1 of 7: Copying student data to desktop...",
       "create", "detail:", "top",
@@ -118,7 +120,7 @@ TEST(RemovalRun, OlderSystemsSaveTheStudentDataAndRemoveTheProduct) {
                          inst.shortcuts.end());
 
     EXPECT_EQ(b.engine.Run(scenario::kLocation), RunOutcome::Finished);
-    EXPECT_EQ(b.ui.Boxes().back().caption, std::optional<std::string>("Success!"));
+    EXPECT_EQ(b.ui.Boxes().back().caption, std::optional<std::string>(texts::kSuccessCaption));
     EXPECT_EQ(scenario::CheckPromises(b, inst), std::vector<std::string>());
   }
 }
@@ -190,7 +192,7 @@ TEST(RemovalRun, StudentsFolderIsOnTheDriveOfTheLocation) {
   EXPECT_FALSE(b.machine->Exists("D:\\MLC Students"));
   EXPECT_TRUE(b.machine->Exists("C:\\MLC Students"));
   EXPECT_FALSE(b.machine->Exists("D:\\Apps\\Marlo Coach"));
-  EXPECT_EQ(b.ui.Boxes().back().caption, std::optional<std::string>("Success!"));
+  EXPECT_EQ(b.ui.Boxes().back().caption, std::optional<std::string>(texts::kSuccessCaption));
 }
 
 TEST(RemovalRun, LeftoversAreListedInTheReportAndAtOnce) {
@@ -258,7 +260,7 @@ TEST(RemovalRun, ALocationEndingInABackslashIsRemovedForReal) {
   b.state.m_saveStudentData = false;
   b.engine.Run(b.state.m_location);
   EXPECT_FALSE(b.machine->Exists("C:\\Apps\\Marlo Coach"));
-  EXPECT_EQ(b.ui.Boxes().back().caption, std::optional<std::string>("Success!"));
+  EXPECT_EQ(b.ui.Boxes().back().caption, std::optional<std::string>(texts::kSuccessCaption));
 }
 
 TEST(RemovalRun, ADriveRootOrProtectedLocationIsReportedNotDeleted) {

@@ -3,6 +3,7 @@
 #include <algorithm>
 
 #include "removal/path_rules.h"
+#include "tests/support/lookalikes.h"
 
 namespace scenario {
 
@@ -33,9 +34,9 @@ void AddShortcut(Bench& bench, Installation& installation, const std::string& pa
 // The paths the run named as not removed, in its failure lines and its
 // error boxes.
 std::vector<std::string> NamedLeftovers(const Bench& bench) {
-  static const char* const kLinePrefixes[] = {"Folder: ", "File: "};
-  static const char* const kBoxPrefixes[] = {"Could not delete: ", "Could not delete file: ",
-                                             "Could not delete directory: "};
+  static const char* const kLinePrefixes[] = {texts::kFolderLine, texts::kFileLine};
+  static const char* const kBoxPrefixes[] = {texts::kCouldNotDelete, texts::kCouldNotDeleteFile,
+                                             texts::kCouldNotDeleteDirectory};
   std::vector<std::string> named;
   for (const std::string& line : bench.state.m_failures)
     for (const char* prefix : kLinePrefixes)
@@ -53,7 +54,7 @@ bool HasLineStartingWith(const Bench& bench, const std::string& prefix) {
 }
 
 std::string StudentsOf(const Installation& installation) {
-  return WithoutTrailingBackslashes(installation.location) + "\\Students";
+  return WithoutTrailingBackslashes(installation.location) + "\\" + texts::kStudentsName;
 }
 
 bool StudentFileKept(const Bench& bench, const Installation& installation,
@@ -150,13 +151,8 @@ Installation SeedInstallation(Bench& bench, const std::string& location) {
   AddStudentFile(bench, inst, students + "\\.cache\\state.bin", "dot-named folder");
   m.AddFolder(students + "\\empty class");
   AddStudentFile(bench, inst, mlcStudents + "\\export\\term1.csv", "term one");
-  m.AddFile(std::string("C:\\Program Files\\InstallShield Installation Information\\"
-                        "{6D2A9C31-58E4-4F07-9B1C-3E7A20D4F865}\\setup.ini"),
-            "[setup]");
-  inst.productFolders = {mlcStudents,
-                         "C:\\Program Files\\InstallShield Installation Information\\"
-                         "{6D2A9C31-58E4-4F07-9B1C-3E7A20D4F865}",
-                         location};
+  m.AddFile(std::string(texts::kInstallerCache) + "\\setup.ini", "[setup]");
+  inst.productFolders = {mlcStudents, texts::kInstallerCache, location};
 
   const std::string common = kCommonDesktop, user = kUserDesktop;
   const std::string commonStart = kCommonStartMenu, userStart = kUserStartMenu;
@@ -164,27 +160,32 @@ Installation SeedInstallation(Bench& bench, const std::string& location) {
   AddShortcut(bench, inst, common + "\\MarloCoach Admin.lnk");
   AddShortcut(bench, inst, user + "\\Marlo Coach Students.lnk");
   AddShortcut(bench, inst, "C:\\tech\\Desktop\\Marlo Coach Videos.lnk");  // derived desktop
-  AddShortcut(bench, inst, commonStart + "\\Programs\\Marlo Coach\\Marlo Coach Administration.lnk");
-  AddShortcut(bench, inst, commonStart + "\\Programs\\Marlo Coach\\Uninstall.lnk");
-  AddShortcut(bench, inst, commonStart + "\\Programs\\Marlo Coach\\Extra Tools.lnk");
-  AddShortcut(bench, inst, userStart + "\\Programs\\Marlo Coach\\Students Folder.lnk");
-  AddShortcut(bench, inst,  // derived from the common Start menu
-              "C:\\ProgramData\\tech\\Start Menu\\Programs\\Marlo Coach\\Marlo Coach Videos.lnk");
-  inst.shortcuts.push_back(commonStart + "\\Programs\\Marlo Coach");
-  inst.shortcuts.push_back(userStart + "\\Programs\\Marlo Coach");
-  inst.shortcuts.push_back("C:\\ProgramData\\tech\\Start Menu\\Programs\\Marlo Coach");
+  const std::string commonPrograms = commonStart + texts::kProgramFolderSuffix;
+  const std::string userPrograms = userStart + texts::kProgramFolderSuffix;
+  // Derived from the common Start menu.
+  const std::string derivedPrograms =
+      std::string("C:\\ProgramData\\tech\\Start Menu") + texts::kProgramFolderSuffix;
+  AddShortcut(bench, inst, commonPrograms + "\\Marlo Coach Administration.lnk");
+  AddShortcut(bench, inst, commonPrograms + "\\Uninstall.lnk");
+  AddShortcut(bench, inst, commonPrograms + "\\Extra Tools.lnk");
+  AddShortcut(bench, inst, userPrograms + "\\Students Folder.lnk");
+  AddShortcut(bench, inst, derivedPrograms + "\\Marlo Coach Videos.lnk");
+  inst.shortcuts.push_back(commonPrograms);
+  inst.shortcuts.push_back(userPrograms);
+  inst.shortcuts.push_back(derivedPrograms);
 
   const std::string product = kProductKey, uninstall = kUninstallKey;
-  m.SetStringValue(kHkeyLocalMachine, product, "InstallPath", location);
+  m.SetStringValue(kHkeyLocalMachine, product, texts::kInstallPathValue, location);
   m.AddKey(kHkeyLocalMachine, product + "\\Settings");
   m.AddKey(kHkeyLocalMachine, product + "\\Licence");
   inst.productKeys = {product + "\\Licence", product + "\\Settings"};
-  m.SetStringValue(kHkeyLocalMachine, uninstall + "\\Marlo Coach", "DisplayName", "Marlo Coach");
-  m.AddKey(kHkeyLocalMachine, uninstall + "\\MarloCoach\\Components\\Core");
-  m.AddKey(kHkeyLocalMachine, uninstall + "\\MarloCoach\\Components\\Media");
-  m.AddKey(kHkeyLocalMachine, uninstall + "\\{7F41A2D8-3B96-11D6-8C25-5A0E93C71B40}");
-  inst.uninstallEntries = {uninstall + "\\Marlo Coach", uninstall + "\\MarloCoach",
-                           uninstall + "\\{7F41A2D8-3B96-11D6-8C25-5A0E93C71B40}"};
+  // The program's first three uninstall entries, the second one nested.
+  for (int i = 0; i < 3; ++i)
+    inst.uninstallEntries.push_back(uninstall + "\\" + texts::kUninstallEntries[i]);
+  m.SetStringValue(kHkeyLocalMachine, inst.uninstallEntries[0], "DisplayName", "Marlo Coach");
+  m.AddKey(kHkeyLocalMachine, inst.uninstallEntries[1] + "\\Components\\Core");
+  m.AddKey(kHkeyLocalMachine, inst.uninstallEntries[1] + "\\Components\\Media");
+  m.AddKey(kHkeyLocalMachine, inst.uninstallEntries[2]);
 
   // Things that are not the product's.
   inst.foreignFiles = {user + "\\lesson plan.doc", "C:\\Program Files\\Other App\\other.exe",
@@ -196,22 +197,23 @@ Installation SeedInstallation(Bench& bench, const std::string& location) {
 
   // Neighbours named like the product: a run that matches names by prefix,
   // or cuts a path short, would take them along.
+  const std::string oldPrograms = std::string("\\") + lookalike::kProgramFolder + "\\";
   const std::vector<std::string> lookalikes = {
-      "C:\\Program Files\\Marlo Coach Old\\MarloCoach.exe",
-      "C:\\MLC Students.txt",
-      user + "\\Marlo Coach Saved Student Data.zip",
-      user + "\\Marlo Coach Old.lnk",
-      common + "\\Marlo Coach Old.lnk",
-      commonStart + "\\Programs\\Marlo Coach Old\\Marlo Coach Old.lnk",
-      userStart + "\\Programs\\Marlo Coach Old\\Marlo Coach Old.lnk",
+      std::string(lookalike::kFolder) + "\\MarloCoach.exe",
+      lookalike::kFile,
+      user + "\\" + lookalike::kBackupArchive,
+      user + "\\" + lookalike::kShortcut,
+      common + "\\" + lookalike::kShortcut,
+      commonStart + oldPrograms + lookalike::kShortcut,
+      userStart + oldPrograms + lookalike::kShortcut,
   };
   for (const std::string& path : lookalikes) {
     m.AddFile(path, "a neighbour");
     inst.foreignFiles.push_back(path);
   }
-  const std::string neighbourEntry = uninstall + "\\Marlo Coach Old";
-  m.SetStringValue(kHkeyLocalMachine, neighbourEntry, "DisplayName", "Marlo Coach Old");
-  m.AddKey(kHkeyLocalMachine, "Software\\Bellmont Learning Group\\Marlo Reader\\Settings");
+  const std::string neighbourEntry = uninstall + "\\" + lookalike::kUninstallEntry;
+  m.SetStringValue(kHkeyLocalMachine, neighbourEntry, "DisplayName", lookalike::kUninstallEntry);
+  m.AddKey(kHkeyLocalMachine, std::string(lookalike::kProductKey) + "\\Settings");
   m.SetStringValue(kHkeyLocalMachine, product, "Version", "4.2");
   inst.foreignKeys.push_back(neighbourEntry);
   inst.foreignKeys.push_back(product);  // the product key itself stays
@@ -263,7 +265,7 @@ std::vector<std::string> CheckPromises(const Bench& bench, const Installation& i
 
   // The run either stopped before touching the product, and said so, or
   // saved the student data in full and names whatever it left behind.
-  if (bench.ui.AnyBoxContains("Unable to copy your student data.")) return problems;
+  if (bench.ui.AnyBoxContains(texts::kCopyFailed)) return problems;
   // (A file that was already in the backup is kept as it was.)
   const std::string students = StudentsOf(installation);
   for (const auto& file : installation.studentFiles) {
@@ -288,18 +290,16 @@ std::vector<std::string> CheckPromises(const Bench& bench, const Installation& i
   for (const std::string& path : items)
     if (m.Exists(path) && !accounted(path)) problems.push_back("left silently: " + path);
 
-  const std::string productLine =
-      "Registry Key: HKEY_LOCAL_MACHINE\\Software\\Bellmont Learning Group\\Marlo Coach\\";
   for (const std::string& key : installation.productKeys)
-    if (m.KeyExists(kHkeyLocalMachine, key) && !HasLineStartingWith(bench, productLine))
+    if (m.KeyExists(kHkeyLocalMachine, key) &&
+        !HasLineStartingWith(bench, texts::kProductSubkeyLine))
       problems.push_back("left silently: key " + key);
-  if (m.ValueExists(kHkeyLocalMachine, kProductKey, "InstallPath") &&
-      !HasLineStartingWith(bench, "Registry Value: "))
+  if (m.ValueExists(kHkeyLocalMachine, kProductKey, texts::kInstallPathValue) &&
+      !HasLineStartingWith(bench, texts::kInstallPathLine))
     problems.push_back("left silently: value InstallPath");
   // An uninstall entry that is left is named by its own line.
   for (const std::string& key : installation.uninstallEntries) {
-    const std::string line = "Registry Key: HKEY_LOCAL_MACHINE\\Software\\Microsoft\\Windows\\"
-                             "CurrentVersion\\Uninstall\\" + key.substr(key.rfind('\\') + 1);
+    const std::string line = texts::kUninstallLine + key.substr(key.rfind('\\') + 1);
     if (m.KeyExists(kHkeyLocalMachine, key) &&
         std::count(bench.state.m_failures.begin(), bench.state.m_failures.end(), line) == 0)
       problems.push_back("left silently: key " + key);

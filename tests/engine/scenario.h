@@ -11,25 +11,26 @@
 #include <vector>
 
 #include "location/install_location.h"
+#include "location/location_texts.h"
+#include "removal/engine_texts.h"
 #include "removal/uninstall_engine.h"
-#include "tests/engine/fake_run_ui.h"
 #include "tests/support/engine_units.h"
+#include "tests/support/fake_run_ui.h"
 #include "tests/support/sim_machine.h"
 
 namespace scenario {
 
-constexpr char kLocation[] = "C:\\Program Files\\Marlo Coach";
+constexpr const char* kLocation = texts::kDefaultFolder;
 constexpr char kUserDesktop[] = "C:\\users\\tech\\Desktop";
 constexpr char kCommonDesktop[] = "C:\\users\\Public\\Desktop";
 constexpr char kCommonStartMenu[] = "C:\\ProgramData\\Microsoft\\Windows\\Start Menu";
 constexpr char kUserStartMenu[] = "C:\\users\\tech\\AppData\\Roaming\\Microsoft\\Windows\\Start Menu";
-constexpr char kBackup[] = "C:\\users\\tech\\Desktop\\Marlo Coach Saved Student Data";
-constexpr char kStudents[] = "C:\\Program Files\\Marlo Coach\\Students";
+inline const std::string kBackup = std::string(kUserDesktop) + "\\" + texts::kBackupName;
+inline const std::string kStudents = std::string(kLocation) + "\\" + texts::kStudentsName;
 // The message that ends a run whose student data could not be copied.
-constexpr char kCopyFailed[] =
-    "Unable to copy your student data.  Please copy manually, then try removing the installation "
-    "again.  Contact BLG at (555)555-0142 if you have any questions.";
-constexpr char kProductKey[] = "Software\\Bellmont Learning Group\\Marlo Coach";
+constexpr const char* kCopyFailed = texts::kCopyFailed;
+constexpr const char* kProductKey = texts::kProductKey;
+// As the simulated machine spells it (the program opens it in capitals).
 constexpr char kUninstallKey[] = "Software\\Microsoft\\Windows\\CurrentVersion\\Uninstall";
 
 // One machine, one main window, one engine.

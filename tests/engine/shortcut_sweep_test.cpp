@@ -49,7 +49,7 @@ TEST(ShortcutSweep, DerivedFoldersOnlyFromVersionFive) {
   RunSweep(v4);
   EXPECT_TRUE(v4.machine->Exists("C:\\tech\\Desktop\\Marlo Coach Videos.lnk"));
   EXPECT_FALSE(Touched(*v4.machine, "C:\\tech"));
-  EXPECT_EQ(v4.ui.Boxes().back().caption, std::optional<std::string>("Success!"));
+  EXPECT_EQ(v4.ui.Boxes().back().caption, std::optional<std::string>(texts::kSuccessCaption));
 
   Bench v5;
   v5.machine->SetOsVersion(5, 1);

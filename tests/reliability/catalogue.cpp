@@ -23,11 +23,9 @@ const std::string kUserDesktop = scenario::kUserDesktop;
 const std::string kCommonDesktop = scenario::kCommonDesktop;
 const std::string kUninstall = scenario::kUninstallKey;
 const std::string kProduct = scenario::kProductKey;
-const char kCopyFailed[] = "Unable to copy your student data.";
-const char kProductLine[] =
-    "Registry Key: HKEY_LOCAL_MACHINE\\Software\\Bellmont Learning Group\\Marlo Coach\\";
-const std::string kUninstallLine =
-    "Registry Key: HKEY_LOCAL_MACHINE\\Software\\Microsoft\\Windows\\CurrentVersion\\Uninstall\\";
+using texts::kCopyFailed;
+using texts::kProductSubkeyLine;
+const std::string kUninstallLine = texts::kUninstallLine;
 
 bool Contains(const std::string& text, const std::string& part) {
   return text.find(part) != std::string::npos;
@@ -479,8 +477,8 @@ void AddSystemCases(std::vector<Case>& cases) {
     c.shortcutsMayBeUnknown = true;
     c.expect = [](const Bench& b, const Installation&) {
       ExpectAbandoned(b);  // never a backup in a drive root
-      EXPECT_FALSE(b.machine->Exists("C:\\Marlo Coach Saved Student Data"));
-      EXPECT_FALSE(b.machine->Exists("\\Marlo Coach Saved Student Data"));
+      EXPECT_FALSE(b.machine->Exists(std::string("C:\\") + texts::kBackupName));
+      EXPECT_FALSE(b.machine->Exists(std::string("\\") + texts::kBackupName));
     };
     cases.push_back(c);
   }
@@ -553,7 +551,7 @@ void AddRegistryCases(std::vector<Case>& cases) {
       inst.productKeys.push_back(key);
     };
     c.expect = [](const Bench& b, const Installation&) {
-      EXPECT_TRUE(AnyLineStartsWith(b, kProductLine));
+      EXPECT_TRUE(AnyLineStartsWith(b, kProductSubkeyLine));
       EXPECT_FALSE(b.machine->ValueExists(kHkeyLocalMachine, kProduct, "InstallPath"));
     };
     cases.push_back(c);
@@ -584,7 +582,7 @@ void AddRegistryCases(std::vector<Case>& cases) {
       inst.productKeys.push_back(kProduct + "\\Settings\\Window");
     };
     c.expect = [](const Bench& b, const Installation&) {
-      EXPECT_EQ(CountLines(b, std::string(kProductLine) + "Settings"), 1u);
+      EXPECT_EQ(CountLines(b, std::string(kProductSubkeyLine) + "Settings"), 1u);
       EXPECT_FALSE(b.machine->ValueExists(kHkeyLocalMachine, kProduct, "InstallPath"));
       EXPECT_FALSE(b.machine->KeyExists(kHkeyLocalMachine, kUninstall + "\\MarloCoach"));
     };
@@ -603,7 +601,7 @@ void AddRegistryCases(std::vector<Case>& cases) {
     };
     c.expect = [kind](const Bench& b, const Installation&) {
       if (kind.empty()) {
-        EXPECT_TRUE(AnyLineStartsWith(b, kProductLine));
+        EXPECT_TRUE(AnyLineStartsWith(b, kProductSubkeyLine));
         EXPECT_TRUE(AnyLineStartsWith(b, "Registry Value: "));
       } else {
         EXPECT_EQ(CountLines(b, kUninstallLine + "MarloCoach"), 1u);
@@ -724,7 +722,7 @@ void AddDriveCases(std::vector<Case>& cases) {
     c.expect = [](const Bench& b, const Installation& inst) {
       EXPECT_TRUE(ReportsFolder(b, "D:\\MLC Students"));
       EXPECT_TRUE(ReportsFolder(b, inst.location));
-      EXPECT_FALSE(b.ui.AnyBoxContains("has been removed"));
+      EXPECT_FALSE(b.ui.AnyBoxContains(texts::kSuccess));
     };
     cases.push_back(c);
   }

@@ -93,7 +93,7 @@ TEST(BadInputRun, InstallPathNamingAFileStopsAtTheBackup) {
   inst.location = exe;
   scenario::RecordBaseline(b, inst);
   EXPECT_EQ(b.engine.Run(exe), RunOutcome::Finished);
-  EXPECT_TRUE(b.ui.AnyBoxContains("Unable to copy your student data."));
+  EXPECT_TRUE(b.ui.AnyBoxContains(texts::kCopyFailed));
   EXPECT_TRUE(b.machine->Exists(exe));
   EXPECT_EQ(scenario::CheckPromises(b, inst), std::vector<std::string>());
 }
@@ -146,11 +146,8 @@ namespace {
 // found" means the key is gone; any other failure to open it (refused, a bad
 // handle, a key marked for deletion) leaves its leftovers to be reported.
 TEST(BadInputRun, ProductKeyThatCannotBeOpenedIsReportedWhole) {
-  const std::string keyLine =
-      "Registry Key: HKEY_LOCAL_MACHINE\\Software\\Bellmont Learning Group\\Marlo Coach\\";
-  const std::string valueLine =
-      "Registry Value: HKEY_LOCAL_MACHINE\\Software\\Bellmont Learning Group\\Marlo Coach, "
-      "InstallPath";
+  const std::string keyLine = texts::kProductSubkeyLine;
+  const std::string valueLine = texts::kInstallPathLine;
   for (long error : {winerr::kAccessDenied, winerr::kInvalidHandle, 1018L}) {
     // nth 0: every open fails; nth 1: only the open for deletion, so the
     // open for reading shows what is left.

@@ -11,8 +11,9 @@
 #include <string>
 
 #include "platform/win32_services.h"
-#include "tests/engine/fake_run_ui.h"
 #include "tests/support/engine_units.h"
+#include "tests/support/fake_run_ui.h"
+#include "tests/support/win32_files.h"
 #include "tests/support/wine_host.h"
 
 namespace {
@@ -20,30 +21,6 @@ namespace {
 const char kScratchRoot[] = "C:\\rmlc-reliability";
 
 std::wstring Wide(const std::string& text) { return std::wstring(text.begin(), text.end()); }
-
-// Deletes a tree through the wide calls with the long-path prefix, so that
-// it also removes what the ANSI calls cannot name.
-void WipeTree(const std::wstring& folder) {
-  WIN32_FIND_DATAW data;
-  HANDLE find = FindFirstFileW((L"\\\\?\\" + folder + L"\\*").c_str(), &data);
-  if (find != INVALID_HANDLE_VALUE) {
-    do {
-      const std::wstring name = data.cFileName;
-      if (name == L"." || name == L"..") continue;
-      const std::wstring path = folder + L"\\" + name;
-      if (data.dwFileAttributes & FILE_ATTRIBUTE_REPARSE_POINT) {
-        winehost::RemoveFolderLink(std::string(path.begin(), path.end()));  // never what it leads to
-      } else if (data.dwFileAttributes & FILE_ATTRIBUTE_DIRECTORY) {
-        WipeTree(path);
-      } else {
-        SetFileAttributesW((L"\\\\?\\" + path).c_str(), FILE_ATTRIBUTE_NORMAL);
-        DeleteFileW((L"\\\\?\\" + path).c_str());
-      }
-    } while (FindNextFileW(find, &data));
-    FindClose(find);
-  }
-  RemoveDirectoryW((L"\\\\?\\" + folder).c_str());
-}
 
 bool WriteFileW(const std::wstring& path, const std::string& bytes, DWORD attributes = 0) {
   HANDLE file = CreateFileW((L"\\\\?\\" + path).c_str(), GENERIC_WRITE, 0, nullptr, CREATE_NEW,
@@ -78,7 +55,7 @@ class WineCases : public ::testing::Test {
     CreateDirectoryA(kScratchRoot, nullptr);
     scratch_ = std::string(kScratchRoot) + "\\" + std::to_string(GetCurrentProcessId()) + "-" +
                ::testing::UnitTest::GetInstance()->current_test_info()->name();
-    WipeTree(Wide(scratch_));
+    win32test::DeleteTree(scratch_);
     ASSERT_TRUE(CreateDirectoryA(scratch_.c_str(), nullptr));
     students_ = scratch_ + "\\Students";
     backup_ = scratch_ + "\\Backup";
@@ -86,7 +63,7 @@ class WineCases : public ::testing::Test {
     ASSERT_TRUE(CreateDirectoryA(backup_.c_str(), nullptr));
   }
   void TearDown() override {
-    WipeTree(Wide(scratch_));
+    win32test::DeleteTree(scratch_);
     RemoveDirectoryA(kScratchRoot);  // only when no other test uses it
   }
 

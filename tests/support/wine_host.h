@@ -11,6 +11,8 @@
 #include <initializer_list>
 #include <string>
 
+#include "tests/support/win32_files.h"
+
 namespace winehost {
 
 // Wine's Unix name of a Windows path ("/…/dosdevices/c:/…"); empty outside Wine.
@@ -19,11 +21,24 @@ inline std::string UnixName(const std::string& windowsPath) {
   auto toUnix = reinterpret_cast<ToUnix>(reinterpret_cast<void*>(
       GetProcAddress(GetModuleHandleA("kernel32.dll"), "wine_get_unix_file_name")));
   if (toUnix == nullptr) return std::string();
-  std::wstring wide(windowsPath.begin(), windowsPath.end());
-  char* unixName = toUnix(wide.c_str());
+  char* unixName = toUnix(win32test::Widen(windowsPath).c_str());
   if (unixName == nullptr) return std::string();
   std::string result = unixName;
   HeapFree(GetProcessHeap(), 0, unixName);
+  return result;
+}
+
+// The Windows path of a Unix path, in the ANSI code page; the input itself
+// outside Wine or when it is not an absolute Unix path.
+inline std::string WindowsName(const std::string& unixPath) {
+  using ToDos = WCHAR*(CDECL*)(const char*);
+  auto toDos = reinterpret_cast<ToDos>(reinterpret_cast<void*>(
+      GetProcAddress(GetModuleHandleA("kernel32.dll"), "wine_get_dos_file_name")));
+  if (toDos == nullptr || unixPath.empty() || unixPath[0] != '/') return unixPath;
+  WCHAR* dos = toDos(unixPath.c_str());
+  if (dos == nullptr) return unixPath;
+  const std::string result = win32test::Narrow(dos);
+  HeapFree(GetProcessHeap(), 0, dos);
   return result;
 }
 

@@ -31,7 +31,6 @@
 
 namespace {
 
-const char kTitle[] = "Marlo Coach Manual Uninstaller";
 constexpr DWORD kPaintMs = 300;  // for the windows behind a new message box
 
 // Asks the demo script for a screenshot of the program's windows (the main
@@ -68,7 +67,7 @@ bool StartRemoval(drive::Program& program, const std::string& exe) {
     std::fprintf(stderr, "%s\n", error.c_str());
     return false;
   }
-  HWND main = program.WaitForCaption(kTitle);
+  HWND main = program.WaitForCaption(drive::kMainTitle);
   if (!main) {
     std::fprintf(stderr, "the main window did not appear\n");
     return false;

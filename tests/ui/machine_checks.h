@@ -7,26 +7,17 @@
 #include <string>
 #include <vector>
 
+#include "tests/support/win32_files.h"
+
 namespace check {
 
 // --- Recycle Bin -----------------------------------------------------------
-// Wine recycles into $XDG_DATA_HOME/Trash: files/<name> holds the item and
-// info/<name>.trashinfo its original Unix path. The test prefix shows that
-// folder as T:; without T: it is reached through XDG_DATA_HOME.
-struct TrashItem {
-  std::string name;          // under files\ of the trash folder
-  std::string originalPath;  // the Unix path it came from
-};
-std::string TrashFolder();  // Windows path, empty when there is none
-std::vector<TrashItem> TrashItems();
+using win32test::TrashFolder;
+using win32test::TrashItem;
+using win32test::TrashItems;
 bool EmptyTrash();
 // The item that came from `windowsPath`; false when none did.
 bool FindInTrash(const std::string& windowsPath, TrashItem& item);
-
-// The Unix path behind a Windows path (Wine only; empty elsewhere).
-std::string UnixPath(const std::string& windowsPath);
-// A Windows path for a Unix path (Wine only; the input itself elsewhere).
-std::string WindowsPath(const std::string& unixPath);
 
 // --- Registry (HKEY_LOCAL_MACHINE unless said otherwise) --------------------
 bool KeyExists(const std::string& path);

@@ -12,6 +12,8 @@
 
 namespace drive {
 
+// The main window's caption, as the resource script gives it.
+constexpr char kMainTitle[] = "Marlo Coach Manual Uninstaller";
 constexpr DWORD kWindowTimeoutMs = 20000;
 constexpr DWORD kExitTimeoutMs = 30000;
 

@@ -2,9 +2,10 @@
 
 #include <windows.h>
 #include <shlobj.h>
-#include <shlwapi.h>
 
 #include <algorithm>
+
+#include "tests/support/win32_files.h"
 
 namespace seed {
 namespace {
@@ -25,31 +26,11 @@ std::string Content(const std::string& label, size_t size) {
   return text;
 }
 
-bool MakeFolders(const std::string& path) {
-  for (size_t at = path.find('\\', 3); ; at = path.find('\\', at + 1)) {
-    std::string part = path.substr(0, at);
-    if (!CreateDirectoryA(part.c_str(), nullptr) && GetLastError() != ERROR_ALREADY_EXISTS)
-      return false;
-    if (at == std::string::npos) return true;
-  }
-}
-
 bool PutFile(const std::string& path, const std::string& bytes, DWORD attributes = 0) {
-  size_t slash = path.rfind('\\');
-  if (slash != std::string::npos && !MakeFolders(path.substr(0, slash))) return false;
-  HANDLE file = CreateFileA(path.c_str(), GENERIC_WRITE, 0, nullptr, CREATE_ALWAYS,
-                            FILE_ATTRIBUTE_NORMAL, nullptr);
-  if (file == INVALID_HANDLE_VALUE) return false;
-  DWORD written = 0;
-  BOOL ok = WriteFile(file, bytes.data(), static_cast<DWORD>(bytes.size()), &written, nullptr);
-  CloseHandle(file);
-  if (!ok || written != bytes.size()) return false;
+  const size_t slash = path.rfind('\\');
+  if (slash != std::string::npos && !win32test::MakeFolders(path.substr(0, slash))) return false;
+  if (!win32test::WriteWholeFile(path, bytes)) return false;
   return attributes == 0 || SetFileAttributesA(path.c_str(), attributes);
-}
-
-bool SetString(HKEY key, const char* name, const std::string& value) {
-  return RegSetValueExA(key, name, 0, REG_SZ, reinterpret_cast<const BYTE*>(value.c_str()),
-                        static_cast<DWORD>(value.size() + 1)) == ERROR_SUCCESS;
 }
 
 // Creates HKLM\path and sets the given name/value pairs in it.
@@ -59,14 +40,14 @@ bool PutKey(const std::string& path, const std::vector<std::pair<const char*, st
                       &key, nullptr) != ERROR_SUCCESS)
     return false;
   bool ok = true;
-  for (const auto& value : values) ok = SetString(key, value.first, value.second) && ok;
+  for (const auto& value : values)
+    ok = win32test::SetStringValue(key, value.first, value.second) && ok;
   RegCloseKey(key);
   return ok;
 }
 
 bool DeleteKeyTree(const std::string& path) {
-  DWORD result = SHDeleteKeyA(HKEY_LOCAL_MACHINE, path.c_str());
-  return result == ERROR_SUCCESS || result == ERROR_FILE_NOT_FOUND;
+  return win32test::DeleteKeyTree(HKEY_LOCAL_MACHINE, path);
 }
 
 std::string ShellFolder(int csidl) {
@@ -91,12 +72,18 @@ void AddDistinct(std::vector<std::string>& list, const std::string& item) {
   list.push_back(item);
 }
 
-// Every folder that can receive the product's shortcuts.
-void AllShortcutFolders(const ShortcutFolders& folders, std::vector<std::string>& desktops,
-                        std::vector<std::string>& startMenus) {
-  desktops = {folders.commonDesktop, folders.userDesktop};
+// The folders that receive the product's shortcuts: the shell's own, the
+// derived ones, or both (every folder that can hold them).
+void ShortcutFoldersOf(const ShortcutFolders& folders, bool shell, bool derived,
+                       std::vector<std::string>& desktops, std::vector<std::string>& startMenus) {
+  desktops.clear();
+  startMenus.clear();
+  if (shell) {
+    desktops = {folders.commonDesktop, folders.userDesktop};
+    startMenus = {folders.commonStartMenu, folders.userStartMenu};
+  }
+  if (!derived) return;
   for (const auto& folder : folders.derivedDesktops) AddDistinct(desktops, folder);
-  startMenus = {folders.commonStartMenu, folders.userStartMenu};
   for (const auto& folder : folders.derivedStartMenus) AddDistinct(startMenus, folder);
 }
 
@@ -127,7 +114,7 @@ bool SeedStudents(const SeedOptions& options, std::vector<StudentFile>& students
   }
   for (const auto& extra : extras) students.push_back({extra.first, 97 + extra.first.size()});
   if (options.largeFileSize != 0) students.push_back({kLargeStudentFile, options.largeFileSize});
-  if (!MakeFolders(root)) return false;
+  if (!win32test::MakeFolders(root)) return false;
   for (const auto& file : students) {
     DWORD attributes = 0;
     for (const auto& extra : extras)
@@ -168,13 +155,8 @@ bool SeedFiles(const SeedOptions& options) {
 }
 
 bool SeedShortcuts(const SeedOptions& options, const ShortcutFolders& folders) {
-  std::vector<std::string> desktops = {folders.commonDesktop, folders.userDesktop};
-  std::vector<std::string> startMenus = {folders.commonStartMenu, folders.userStartMenu};
-  if (!options.shortcuts) desktops.clear(), startMenus.clear();
-  if (options.derivedShortcuts) {
-    for (const auto& folder : folders.derivedDesktops) AddDistinct(desktops, folder);
-    for (const auto& folder : folders.derivedStartMenus) AddDistinct(startMenus, folder);
-  }
+  std::vector<std::string> desktops, startMenus;
+  ShortcutFoldersOf(folders, options.shortcuts, options.derivedShortcuts, desktops, startMenus);
   bool ok = true;
   const std::string link = "dummy shortcut";
   for (const auto& desktop : desktops) {
@@ -208,57 +190,46 @@ bool SeedRegistry(const SeedOptions& options) {
   }
   if (options.neighbours) {
     ok = PutKey(kNeighbourProductKey, {{"InstallPath", "C:\\Program Files\\Marlo Reader"}}) && ok;
-    ok = PutKey(uninstall + kNeighbourUninstallEntry, {{"DisplayName", "Marlo Coach Old"}}) && ok;
+    ok = PutKey(uninstall + kNeighbourUninstallEntry,
+                {{"DisplayName", kNeighbourUninstallEntry}}) && ok;
   }
   return ok;
 }
 
 void ListInto(const std::string& folder, const std::string& prefix, std::vector<StudentFile>& out) {
-  WIN32_FIND_DATAA entry;
-  HANDLE find = FindFirstFileA((folder + "\\*").c_str(), &entry);
-  if (find == INVALID_HANDLE_VALUE) return;
-  do {
-    std::string name = entry.cFileName;
-    if (name == "." || name == "..") continue;
+  for (const WIN32_FIND_DATAA& entry : win32test::ListFolder(folder + "\\*")) {
+    const std::string name = entry.cFileName;
     if (entry.dwFileAttributes & FILE_ATTRIBUTE_DIRECTORY)
       ListInto(folder + "\\" + name, prefix + name + "\\", out);
     else
       out.push_back({prefix + name, (static_cast<std::uint64_t>(entry.nFileSizeHigh) << 32) |
                                         entry.nFileSizeLow});
-  } while (FindNextFileA(find, &entry));
-  FindClose(find);
+  }
 }
 
 }  // namespace
 
+// A table of the program's, each name once (the desktop table names one twice).
+template <std::size_t N>
+std::vector<std::string> Distinct(const char* const (&table)[N]) {
+  std::vector<std::string> list;
+  for (const char* name : table)
+    if (std::find(list.begin(), list.end(), name) == list.end()) list.push_back(name);
+  return list;
+}
+
 const std::vector<std::string>& DesktopShortcuts() {
-  static const std::vector<std::string> names = {
-      "MarloCoach Administration.lnk",  "Marlo Coach Administration.lnk",
-      "MarloCoach Admin.lnk",           "Marlo Coach Admin.lnk",
-      "Shortcut to MarloCoach.exe.lnk", "Shortcut to Marlo Coach.exe.lnk",
-      "Marlo Coach Videos.lnk",         "Marlo Coach User's Guide.lnk",
-      "Marlo Coach Students.lnk",       "Marlo Coach Students Folder.lnk"};
+  static const std::vector<std::string> names = Distinct(texts::kDesktopShortcuts);
   return names;
 }
 
 const std::vector<std::string>& StartMenuShortcuts() {
-  static const std::vector<std::string> names = [] {
-    std::vector<std::string> list;
-    for (const char* name :
-         {"Marlo Coach Administration.lnk", "Students Folder.lnk", "Training Videos.lnk",
-          "Marlo Coach User's Guide.lnk", "Uninstall the Marlo Coach.lnk",
-          "Marlo Coach Students.lnk", "Marlo Coach Students Folder.lnk", "Marlo Coach Videos.lnk",
-          "Uninstall.lnk"})
-      list.push_back(std::string(kProgramFolder) + "\\" + name);
-    return list;
-  }();
+  static const std::vector<std::string> names = Distinct(texts::kStartMenuShortcuts);
   return names;
 }
 
 const std::vector<std::string>& UninstallEntries() {
-  static const std::vector<std::string> entries = {
-      "Marlo Coach", "MarloCoach", "{7F41A2D8-3B96-11D6-8C25-5A0E93C71B40}",
-      "{6D2A9C31-58E4-4F07-9B1C-3E7A20D4F865}"};
+  static const std::vector<std::string> entries = Distinct(texts::kUninstallEntries);
   return entries;
 }
 
@@ -284,29 +255,6 @@ bool ReadShortcutFolders(ShortcutFolders& out, std::string& error) {
   return true;
 }
 
-bool PathExists(const std::string& path) {
-  return GetFileAttributesA(path.c_str()) != INVALID_FILE_ATTRIBUTES;
-}
-
-bool DeleteTree(const std::string& path) {
-  DWORD attributes = GetFileAttributesA(path.c_str());
-  if (attributes == INVALID_FILE_ATTRIBUTES) return true;
-  SetFileAttributesA(path.c_str(), attributes & FILE_ATTRIBUTE_DIRECTORY ? FILE_ATTRIBUTE_DIRECTORY
-                                                                         : FILE_ATTRIBUTE_NORMAL);
-  if (!(attributes & FILE_ATTRIBUTE_DIRECTORY)) return DeleteFileA(path.c_str()) != 0;
-  bool ok = true;
-  WIN32_FIND_DATAA entry;
-  HANDLE find = FindFirstFileA((path + "\\*").c_str(), &entry);
-  if (find != INVALID_HANDLE_VALUE) {
-    do {
-      std::string name = entry.cFileName;
-      if (name != "." && name != "..") ok = DeleteTree(path + "\\" + name) && ok;
-    } while (FindNextFileA(find, &entry));
-    FindClose(find);
-  }
-  return RemoveDirectoryA(path.c_str()) != 0 && ok;
-}
-
 std::vector<StudentFile> ListFiles(const std::string& folder) {
   std::vector<StudentFile> files;
   ListInto(folder, "", files);
@@ -328,7 +276,7 @@ bool ResetInstallation(const SeedOptions& options, std::string& error) {
                                     kMlcStudentsFolder,    kNeighbourFolder,      kNeighbourFile,
                                     folders.userDesktop + "\\" + kBackupFolderName};
   std::vector<std::string> desktops, startMenus;
-  AllShortcutFolders(folders, desktops, startMenus);
+  ShortcutFoldersOf(folders, true, true, desktops, startMenus);
   for (const auto& desktop : desktops) {
     for (const auto& name : DesktopShortcuts()) paths.push_back(desktop + "\\" + name);
     paths.push_back(desktop + "\\" + kNeighbourShortcut);
@@ -338,7 +286,7 @@ bool ResetInstallation(const SeedOptions& options, std::string& error) {
     paths.push_back(menu + "\\" + kNeighbourProgramFolder);
   }
   bool ok = true;
-  for (const auto& path : paths) ok = DeleteTree(path) && ok;
+  for (const auto& path : paths) ok = win32test::DeleteTree(path) && ok;
   if (!ok) error = "could not delete everything a previous seeding made";
   const std::string uninstall = std::string(kUninstallKey) + "\\";
   bool keys = DeleteKeyTree(kProductKey) && DeleteKeyTree(kNeighbourProductKey) &&

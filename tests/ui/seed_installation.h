@@ -14,31 +14,34 @@
 #include <string>
 #include <vector>
 
+#include "location/location_texts.h"
+#include "removal/engine_texts.h"
+#include "tests/support/lookalikes.h"
+
 namespace seed {
 
-constexpr const char* kDefaultInstallFolder = "C:\\Program Files\\Marlo Coach";
-constexpr const char* kProductKey = "SOFTWARE\\Bellmont Learning Group\\Marlo Coach";
-constexpr const char* kNeighbourProductKey = "SOFTWARE\\Bellmont Learning Group\\Marlo Reader";
-constexpr const char* kUninstallKey = "SOFTWARE\\Microsoft\\Windows\\CurrentVersion\\Uninstall";
-constexpr const char* kNeighbourUninstallEntry = "Marlo Coach Old";
-constexpr const char* kCacheFolder =
-    "C:\\Program Files\\InstallShield Installation Information\\"
-    "{6D2A9C31-58E4-4F07-9B1C-3E7A20D4F865}";
+constexpr const char* kDefaultInstallFolder = texts::kDefaultFolder;
+constexpr const char* kProductKey = texts::kProductKeyForReading;
+constexpr const char* kNeighbourProductKey = lookalike::kProductKey;
+constexpr const char* kUninstallKey = texts::kUninstallKey;
+constexpr const char* kNeighbourUninstallEntry = lookalike::kUninstallEntry;
+constexpr const char* kCacheFolder = texts::kInstallerCache;
 constexpr const char* kMlcStudentsFolder = "C:\\MLC Students";
-constexpr const char* kNeighbourFolder = "C:\\Program Files\\Marlo Coach Old";
-constexpr const char* kNeighbourFile = "C:\\MLC Students.txt";
-constexpr const char* kNeighbourShortcut = "Marlo Coach Old.lnk";
-constexpr const char* kProgramFolder = "Programs\\Marlo Coach";         // under a Start menu
-constexpr const char* kNeighbourProgramFolder = "Programs\\Marlo Coach Old";
-constexpr const char* kBackupFolderName = "Marlo Coach Saved Student Data";
+constexpr const char* kNeighbourFolder = lookalike::kFolder;
+constexpr const char* kNeighbourFile = lookalike::kFile;
+constexpr const char* kNeighbourShortcut = lookalike::kShortcut;
+constexpr const char* kProgramFolder = texts::kProgramFolderSuffix + 1;  // under a Start menu
+constexpr const char* kNeighbourProgramFolder = lookalike::kProgramFolder;
+constexpr const char* kBackupFolderName = texts::kBackupName;
 // Where a large student file goes when asked for, alone in its folder
 // (relative to the Students folder).
 constexpr const char* kLargeStudentFile = "Class 3A\\Ada 100\\Videos\\Lesson video.avi";
 
-// The product's shortcut names on a desktop, and relative to a Start menu.
+// The product's shortcut names on a desktop, and relative to a Start menu,
+// and its uninstall entries (the second one seeded nested): the program's own
+// tables.
 const std::vector<std::string>& DesktopShortcuts();
 const std::vector<std::string>& StartMenuShortcuts();
-// The four uninstall entries of the product, the second one nested.
 const std::vector<std::string>& UninstallEntries();
 
 // The folders a removal sweeps for shortcuts, as this machine gives them.
@@ -89,12 +92,6 @@ bool SeedInstallation(const SeedOptions& options, std::vector<StudentFile>& stud
 // The student files under `folder` (relative paths, sizes), in a stable
 // order; nothing when the folder is missing.
 std::vector<StudentFile> ListFiles(const std::string& folder);
-
-// Deletes a file or a folder tree for good, clearing attributes on the way.
-// A missing path counts as success.
-bool DeleteTree(const std::string& path);
-
-bool PathExists(const std::string& path);
 
 // Lines "<size><TAB><relative path>" in the order given.
 std::string FormatManifest(const std::vector<StudentFile>& files);

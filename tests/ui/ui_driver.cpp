@@ -15,6 +15,9 @@
 #include <string>
 #include <vector>
 
+#include "location/location_texts.h"
+#include "removal/engine_texts.h"
+#include "tests/support/wine_host.h"
 #include "tests/ui/machine_checks.h"
 #include "tests/ui/program_driver.h"
 #include "tests/ui/seed_installation.h"
@@ -22,34 +25,14 @@
 namespace {
 
 // The program's own texts.
-const char kTitle[] = "Marlo Coach Manual Uninstaller";
 const char kAppTitle[] = "RemoveMLC";
 const char kFound[] = "Marlo Coach Installation found.";
 const char kNotFound[] =
     "Unable to find your Marlo Coach folder.  Please browse to locate this folder, or click the "
     "\"Remove\" button to remove all other traces of the program (registry keys, etc).";
 const char kNotFoundBox[] = "MLC Folder Not Found.";
-const char kPatience[] =
-    "Please be patient, as this process can sometimes take a few minutes...click OK to continue.";
-const char kConfirm[] =
-    "The \"MarloCoach.exe\" file was not found in this location.  Are you sure that this is your "
-    "Marlo Coach folder?";
-const char kConfirmCaption[] = "Confirm Location.";
-const char kTypedStatus[] =
-    "Marlo Coach folder selected.  Please BE SURE that this is the correct location and that there "
-    "are no other Non-Marlo Coach files in this location before continuing, as ALL its contents "
-    "will be COMPLETELY ERASED.";
-const char kBrowsedStatus[] =
-    "Marlo Coach folder selected.  Please BE SURE that this is the correct location before "
-    "continuing, as its contents will be COMPLETELY ERASED.";
-const char kSuccess[] = "The Marlo Coach has been removed from your computer.";
-const char kLeftovers[] =
-    "Unable to remove the following components...please remove them manually:\n\n";
-const char kCopyFailed[] =
-    "Unable to copy your student data.  Please copy manually, then try removing the installation "
-    "again.  Contact BLG at (555)555-0142 if you have any questions.";
-const char kStep1[] = "Step 1 of 7: Copying student data to desktop...";
-const char kStep3[] = "Step 3 of 7: Deleting InstallShield folder...";
+// The removal's texts are the program's own (removal/engine_texts.h).
+const std::string kLeftovers = std::string(texts::kLeftoversHeader) + "\n\n";
 const char kSaveBox[] = "Save Student Data (will be copied to your desktop)";
 
 constexpr int kStatus = 1003, kLocation = 1000, kBrowse = 1001, kSave = 1002;
@@ -60,20 +43,9 @@ std::string g_exe;  // the program, copied into the prefix
 
 // True when both files can be read and hold the same bytes.
 bool SameBytes(const std::string& a, const std::string& b) {
-  HANDLE files[2] = {
-      CreateFileA(a.c_str(), GENERIC_READ, FILE_SHARE_READ, nullptr, OPEN_EXISTING, 0, nullptr),
-      CreateFileA(b.c_str(), GENERIC_READ, FILE_SHARE_READ, nullptr, OPEN_EXISTING, 0, nullptr)};
-  bool same = files[0] != INVALID_HANDLE_VALUE && files[1] != INVALID_HANDLE_VALUE;
-  std::vector<char> buffers[2] = {std::vector<char>(1 << 16), std::vector<char>(1 << 16)};
-  for (DWORD read[2] = {1, 1}; same && read[0] != 0;) {
-    for (int i = 0; i < 2; ++i)
-      same = same && ReadFile(files[i], buffers[i].data(), 1 << 16, &read[i], nullptr);
-    same = same && read[0] == read[1] &&
-           std::memcmp(buffers[0].data(), buffers[1].data(), read[0]) == 0;
-  }
-  for (HANDLE file : files)
-    if (file != INVALID_HANDLE_VALUE) CloseHandle(file);
-  return same;
+  std::string first, second;
+  return win32test::ReadWholeFile(a, first) && win32test::ReadWholeFile(b, second) &&
+         first == second;
 }
 
 // Everything a journey seeds, starts and checks. TearDown removes the
@@ -99,7 +71,7 @@ class Journey : public ::testing::Test {
   // Starts the program and waits for its main window.
   void Start() {
     ASSERT_TRUE(program_.Start(g_exe, error_)) << error_;
-    main_ = program_.WaitForCaption(kTitle);
+    main_ = program_.WaitForCaption(drive::kMainTitle);
     ASSERT_TRUE(main_) << "the main window did not appear";
   }
 
@@ -123,14 +95,14 @@ class Journey : public ::testing::Test {
   // Remove, then OK at the patience prompt (which opens no progress window).
   void RemoveAndConfirm() {
     ASSERT_NO_FATAL_FAILURE(Remove());
-    drive::Box patience = ExpectBox("", kPatience, {IDOK, IDCANCEL});
+    drive::Box patience = ExpectBox("", texts::kPatience, {IDOK, IDCANCEL});
     EXPECT_EQ(program_.ProgressWindow(), nullptr) << "progress window before the prompt's answer";
     ASSERT_NO_FATAL_FAILURE(Answer(patience, IDOK));
   }
 
   // The final report: "Success!", with the progress window already gone.
   void ExpectSuccess() {
-    drive::Box report = ExpectBox("Success!", kSuccess, {IDOK});
+    drive::Box report = ExpectBox(texts::kSuccessCaption, texts::kSuccess, {IDOK});
     EXPECT_EQ(program_.ProgressWindow(), nullptr) << "progress window still up at the report";
     ASSERT_NO_FATAL_FAILURE(Answer(report, IDOK));
     ExpectExit();
@@ -159,7 +131,7 @@ class Journey : public ::testing::Test {
 
   void ExpectRecycled(const std::string& path) {
     check::TrashItem item;
-    EXPECT_FALSE(seed::PathExists(path)) << "still there: " << path;
+    EXPECT_FALSE(win32test::PathExists(path)) << "still there: " << path;
     EXPECT_TRUE(check::FindInTrash(path, item)) << "not in the Recycle Bin: " << path;
   }
 
@@ -177,11 +149,11 @@ class Journey : public ::testing::Test {
                        const std::vector<std::string>& startMenus, bool present) {
     for (const auto& desktop : desktops)
       for (const auto& name : seed::DesktopShortcuts())
-        EXPECT_EQ(seed::PathExists(desktop + "\\" + name), present) << desktop << "\\" << name;
+        EXPECT_EQ(win32test::PathExists(desktop + "\\" + name), present) << desktop << "\\" << name;
     for (const auto& menu : startMenus) {
       for (const auto& name : seed::StartMenuShortcuts())
-        EXPECT_EQ(seed::PathExists(menu + "\\" + name), present) << menu << "\\" << name;
-      EXPECT_EQ(seed::PathExists(menu + "\\" + seed::kProgramFolder), present) << menu;
+        EXPECT_EQ(win32test::PathExists(menu + "\\" + name), present) << menu << "\\" << name;
+      EXPECT_EQ(win32test::PathExists(menu + "\\" + seed::kProgramFolder), present) << menu;
     }
   }
 
@@ -217,31 +189,31 @@ class Journey : public ::testing::Test {
 
   // Whatever does not belong to the product survives every journey.
   void ExpectNeighboursKept() {
-    EXPECT_TRUE(seed::PathExists(std::string(seed::kNeighbourFolder) + "\\Students\\Keep me.txt"));
-    EXPECT_TRUE(seed::PathExists(seed::kNeighbourFile));
+    EXPECT_TRUE(win32test::PathExists(std::string(seed::kNeighbourFolder) + "\\Students\\Keep me.txt"));
+    EXPECT_TRUE(win32test::PathExists(seed::kNeighbourFile));
     EXPECT_TRUE(check::KeyExists(seed::kNeighbourProductKey));
     EXPECT_TRUE(check::KeyExists(std::string(seed::kUninstallKey) + "\\" +
                                  seed::kNeighbourUninstallEntry));
     for (const auto* desktop : {&folders_.commonDesktop, &folders_.userDesktop})
-      EXPECT_TRUE(seed::PathExists(*desktop + "\\" + seed::kNeighbourShortcut)) << *desktop;
+      EXPECT_TRUE(win32test::PathExists(*desktop + "\\" + seed::kNeighbourShortcut)) << *desktop;
     for (const auto* menu : {&folders_.commonStartMenu, &folders_.userStartMenu})
-      EXPECT_TRUE(seed::PathExists(*menu + "\\" + seed::kNeighbourProgramFolder)) << *menu;
+      EXPECT_TRUE(win32test::PathExists(*menu + "\\" + seed::kNeighbourProgramFolder)) << *menu;
   }
 
   // Nothing at all was changed: everything seeded is in place, the trash is
   // empty and no backup was left on the desktop.
   void ExpectUntouched() {
     if (options_.productFiles) {
-      EXPECT_TRUE(seed::PathExists(options_.installFolder + "\\MarloCoach.exe"));
+      EXPECT_TRUE(win32test::PathExists(options_.installFolder + "\\MarloCoach.exe"));
     }
     if (options_.studentsFolder) ExpectSameFiles(Students(), "student data in place");
-    EXPECT_TRUE(seed::PathExists(seed::kCacheFolder));
-    EXPECT_TRUE(seed::PathExists(seed::kMlcStudentsFolder));
+    EXPECT_TRUE(win32test::PathExists(seed::kCacheFolder));
+    EXPECT_TRUE(win32test::PathExists(seed::kMlcStudentsFolder));
     ExpectShellShortcuts(true);
     ExpectDerivedShortcuts(true);
     ExpectRegistryKept();
     ExpectNeighboursKept();
-    EXPECT_FALSE(seed::PathExists(Backup())) << "a backup was left on the desktop";
+    EXPECT_FALSE(win32test::PathExists(Backup())) << "a backup was left on the desktop";
     EXPECT_TRUE(check::TrashItems().empty()) << "something went to the Recycle Bin";
   }
 
@@ -288,22 +260,23 @@ TEST_F(Journey, FolderThatCannotBeDeletedIsReportedAndTheRunGoesOn) {
   ASSERT_NO_FATAL_FAILURE(Start());
   ASSERT_NO_FATAL_FAILURE(RemoveAndConfirm());
 
-  drive::Box failed = ExpectBox("Error", std::string("Could not delete: ") + seed::kCacheFolder, {IDOK});
+  drive::Box failed = ExpectBox(texts::kErrorCaption,
+                                std::string(texts::kCouldNotDelete) + seed::kCacheFolder, {IDOK});
   HWND progress = program_.ProgressWindow();
   ASSERT_TRUE(progress) << "no progress window while the error is shown";
-  EXPECT_EQ(drive::ItemText(progress, 1004), kStep3);
+  EXPECT_EQ(drive::ItemText(progress, 1004), texts::kStep3);
   EXPECT_EQ(drive::ItemText(progress, 1005), "");
   EXPECT_EQ(drive::TextOf(progress), "") << "the progress window has no caption";
   ASSERT_NO_FATAL_FAILURE(Answer(failed, IDOK));
 
   drive::Box report = ExpectBox(kAppTitle,
-                                std::string(kLeftovers) + "Folder: " + seed::kCacheFolder + "\n",
+                                kLeftovers + texts::kFolderLine + seed::kCacheFolder + "\n",
                                 {IDOK});
   EXPECT_EQ(program_.ProgressWindow(), nullptr);
   ASSERT_NO_FATAL_FAILURE(Answer(report, IDOK));
   ExpectExit();
 
-  EXPECT_TRUE(seed::PathExists(std::string(seed::kCacheFolder) + "\\setup.ini"));
+  EXPECT_TRUE(win32test::PathExists(std::string(seed::kCacheFolder) + "\\setup.ini"));
   ExpectInstallationRecycled();
   ExpectSameFiles(Backup(), "backup on the desktop");
   ExpectRecycled(seed::kMlcStudentsFolder);
@@ -324,7 +297,7 @@ TEST_F(Journey, NothingFoundStillRemovesTheOtherTraces) {
   ASSERT_NO_FATAL_FAILURE(RemoveAndConfirm());  // the not-found text is not taken as a folder
   ASSERT_NO_FATAL_FAILURE(ExpectSuccess());
 
-  EXPECT_FALSE(seed::PathExists(Backup())) << "no location, so no backup";
+  EXPECT_FALSE(win32test::PathExists(Backup())) << "no location, so no backup";
   ExpectAllRemoved();
 }
 
@@ -333,7 +306,7 @@ TEST_F(Journey, CancelAtThePatiencePromptThenCancelChangesNothing) {
   ASSERT_NO_FATAL_FAILURE(Start());
   ExpectMainTexts(kFound, seed::kDefaultInstallFolder);
   ASSERT_NO_FATAL_FAILURE(Remove());
-  drive::Box patience = ExpectBox("", kPatience, {IDOK, IDCANCEL});
+  drive::Box patience = ExpectBox("", texts::kPatience, {IDOK, IDCANCEL});
   ASSERT_NO_FATAL_FAILURE(Answer(patience, IDCANCEL));
 
   Sleep(300);
@@ -352,17 +325,17 @@ TEST_F(Journey, TypedFolderIsConfirmedNoThenYes) {
   ASSERT_TRUE(drive::SetItemText(main_, kLocation, typed));
 
   ASSERT_NO_FATAL_FAILURE(Remove());
-  drive::Box confirm = ExpectBox(kConfirmCaption, kConfirm, {IDYES, IDNO});
+  drive::Box confirm = ExpectBox(texts::kConfirmCaption, texts::kConfirmLocation, {IDYES, IDNO});
   ASSERT_NO_FATAL_FAILURE(Answer(confirm, IDNO));
   Sleep(300);
   EXPECT_TRUE(program_.Running());
   EXPECT_EQ(drive::ItemText(main_, kStatus), kFound) << "No must change nothing";
 
   ASSERT_NO_FATAL_FAILURE(Remove());
-  confirm = ExpectBox(kConfirmCaption, kConfirm, {IDYES, IDNO});
+  confirm = ExpectBox(texts::kConfirmCaption, texts::kConfirmLocation, {IDYES, IDNO});
   ASSERT_NO_FATAL_FAILURE(Answer(confirm, IDYES));
-  drive::Box patience = ExpectBox("", kPatience, {IDOK, IDCANCEL});
-  ExpectMainTexts(kTypedStatus, typed);  // set before the prompt
+  drive::Box patience = ExpectBox("", texts::kPatience, {IDOK, IDCANCEL});
+  ExpectMainTexts(texts::kTypedFolderStatus, typed);  // set before the prompt
   ASSERT_NO_FATAL_FAILURE(Answer(patience, IDCANCEL));
 
   ASSERT_TRUE(drive::Click(main_, IDCANCEL));
@@ -416,7 +389,7 @@ TEST_F(Journey, BrowseCancelledThenDeclinedThenAcceptedAndRemoved) {
   ASSERT_TRUE(browser);
   ASSERT_TRUE(program_.SelectFolder(browser, "C:\\Apps")) << "BFFM_SETSELECTIONA failed";
   ASSERT_TRUE(drive::Click(browser, IDOK));
-  drive::Box confirm = ExpectBox(kConfirmCaption, kConfirm, {IDYES, IDNO});
+  drive::Box confirm = ExpectBox(texts::kConfirmCaption, texts::kConfirmLocation, {IDYES, IDNO});
   ASSERT_NO_FATAL_FAILURE(Answer(confirm, IDNO));
   Sleep(300);
   ExpectMainTexts(kNotFound, kNotFoundBox);
@@ -427,9 +400,10 @@ TEST_F(Journey, BrowseCancelledThenDeclinedThenAcceptedAndRemoved) {
   ASSERT_TRUE(browser);
   ASSERT_TRUE(program_.SelectFolder(browser, kOtherInstallFolder));
   ASSERT_TRUE(drive::Click(browser, IDOK));
-  ASSERT_TRUE(program_.WaitFor([&](HWND) { return drive::ItemText(main_, kStatus) == kBrowsedStatus; }))
+  ASSERT_TRUE(program_.WaitFor(
+      [&](HWND) { return drive::ItemText(main_, kStatus) == texts::kBrowsedFolderStatus; }))
       << "status after browsing: " << drive::ItemText(main_, kStatus);
-  ExpectMainTexts(kBrowsedStatus, kOtherInstallFolder);
+  ExpectMainTexts(texts::kBrowsedFolderStatus, kOtherInstallFolder);
 
   ASSERT_NO_FATAL_FAILURE(RemoveAndConfirm());
   ASSERT_NO_FATAL_FAILURE(ExpectSuccess());
@@ -445,10 +419,10 @@ TEST_F(Journey, MissingStudentDataAbandonsTheRunBeforeAnyDeletion) {
   ASSERT_NO_FATAL_FAILURE(Start());
   ASSERT_NO_FATAL_FAILURE(RemoveAndConfirm());
 
-  drive::Box failed = ExpectBox(kAppTitle, kCopyFailed, {IDOK});
+  drive::Box failed = ExpectBox(kAppTitle, texts::kCopyFailed, {IDOK});
   HWND progress = program_.ProgressWindow();
   ASSERT_TRUE(progress) << "the progress window stays up during the copy-failure message";
-  EXPECT_EQ(drive::ItemText(progress, 1004), kStep1);
+  EXPECT_EQ(drive::ItemText(progress, 1004), texts::kStep1);
   ASSERT_NO_FATAL_FAILURE(Answer(failed, IDOK));
   ExpectExit();
   ExpectUntouched();
@@ -498,7 +472,7 @@ TEST_F(Journey, ProgressWindowStaysAndRemoveIsIgnoredWhileARunIsOpen) {
   ASSERT_NO_FATAL_FAILURE(Seed(options));
   ASSERT_NO_FATAL_FAILURE(Start());
   ASSERT_NO_FATAL_FAILURE(RemoveAndConfirm());
-  drive::Box failed = ExpectBox(kAppTitle, kCopyFailed, {IDOK});
+  drive::Box failed = ExpectBox(kAppTitle, texts::kCopyFailed, {IDOK});
   HWND progress = program_.ProgressWindow();
   ASSERT_TRUE(progress);
   EXPECT_FALSE(IsWindowEnabled(main_)) << "the main window is enabled during the run";
@@ -591,13 +565,13 @@ TEST_F(Journey, ADllLeftBesideTheProgramNeverRuns) {
   const RemovedAtEnd marker{"C:\\planted-dll-ran.txt"};
   const RemovedAtEnd besideProgram{g_exe.substr(0, g_exe.rfind('\\')) + "\\userenv.dll"};
   DeleteFileA(marker.path.c_str());
-  ASSERT_TRUE(CopyFileA(check::WindowsPath(planted).c_str(), besideProgram.path.c_str(), FALSE));
+  ASSERT_TRUE(CopyFileA(winehost::WindowsName(planted).c_str(), besideProgram.path.c_str(), FALSE));
 
   ASSERT_NO_FATAL_FAILURE(Seed());
   ASSERT_NO_FATAL_FAILURE(Start());
   ASSERT_NO_FATAL_FAILURE(RemoveAndConfirm());  // the run reads the profiles folder
   ASSERT_NO_FATAL_FAILURE(ExpectSuccess());
-  EXPECT_FALSE(seed::PathExists(marker.path)) << "the DLL beside the program ran inside it";
+  EXPECT_FALSE(win32test::PathExists(marker.path)) << "the DLL beside the program ran inside it";
   ExpectAllRemoved();
 }
 
@@ -697,7 +671,7 @@ TEST(VersionBlock, EveryKeyAndValue) {
 
 // Copies the program into the prefix, as a technician would bring it along.
 std::string InstallProgram(const std::string& given) {
-  const std::string source = check::WindowsPath(given);
+  const std::string source = winehost::WindowsName(given);
   const std::string folder = "C:\\RemoveMLC";
   const std::string target = folder + "\\RemoveMLC.exe";
   CreateDirectoryA(folder.c_str(), nullptr);

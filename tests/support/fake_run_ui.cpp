@@ -1,4 +1,10 @@
-#include "tests/engine/fake_run_ui.h"
+#include "tests/support/fake_run_ui.h"
+
+#include <utility>
+
+void FakeRunUi::Record(std::string event) {
+  if (m_keepEvents) m_events.push_back(std::move(event));
+}
 
 std::vector<std::string> FakeRunUi::EventsOf(const std::string& kind) const {
   std::vector<std::string> out;
@@ -23,35 +29,42 @@ BoxAnswer FakeRunUi::ShowMessage(const std::string& text, const char* caption, B
   Box box{text, std::nullopt, style, answer};
   if (caption != nullptr) box.caption = std::string(caption);
   m_boxes.push_back(box);
-  m_events.push_back("box:" + text);
+  Record("box:" + text);
   if (onBox) onBox(box);
   return answer;
 }
 
 void FakeRunUi::SetStatusText(const std::string& text) {
   m_status = text;
-  m_events.push_back("status:" + text);
+  Record("status:" + text);
 }
 
 void FakeRunUi::SetLocationText(const std::string& text) {
   m_location = text;
-  m_events.push_back("location:" + text);
+  Record("location:" + text);
 }
 
-void FakeRunUi::SetStepText(const std::string& text) { m_events.push_back("step:" + text); }
+void FakeRunUi::SetStepText(const std::string& text) { Record("step:" + text); }
 
 bool FakeRunUi::CreateProgress() {
   m_progressShown = m_progressOpen = true;
-  m_events.push_back("create");
+  Record("create");
   return true;
 }
 
-void FakeRunUi::SetTitleLine(const std::string& text) { m_events.push_back("title:" + text); }
-void FakeRunUi::SetDetailLine(const std::string& text) { m_events.push_back("detail:" + text); }
-void FakeRunUi::RedrawProgress() { m_events.push_back("redraw"); }
-void FakeRunUi::BringProgressToTop() { m_events.push_back("top"); }
+void FakeRunUi::SetTitleLine(const std::string& text) { Record("title:" + text); }
+void FakeRunUi::SetDetailLine(const std::string& text) {
+  ++m_detailUpdates;
+  Record("detail:" + text);
+}
+
+void FakeRunUi::RedrawProgress() {
+  ++m_redraws;
+  Record("redraw");
+}
+void FakeRunUi::BringProgressToTop() { Record("top"); }
 
 void FakeRunUi::DestroyProgress() {
   m_progressOpen = false;
-  m_events.push_back("destroy");
+  Record("destroy");
 }
