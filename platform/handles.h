@@ -5,79 +5,58 @@
 
 #include "platform/services.h"
 
-// An open registry key. Predefined roots are never closed.
-class UniqueKey {
+// Owns a handle of kind `Handle` and gives it back through `Release` when it
+// goes out of scope or is replaced; 0 holds nothing.
+template <class Handle, auto Release>
+class UniqueHandle {
  public:
-  explicit UniqueKey(IWindowsServices& services) : m_services(&services) {}
-  ~UniqueKey() { Reset(); }
-  UniqueKey(const UniqueKey&) = delete;
-  UniqueKey& operator=(const UniqueKey&) = delete;
+  explicit UniqueHandle(IWindowsServices& services, Handle handle = 0)
+      : m_services(&services), m_handle(handle) {}
+  ~UniqueHandle() { Reset(); }
+  UniqueHandle(const UniqueHandle&) = delete;
+  UniqueHandle& operator=(const UniqueHandle&) = delete;
 
+  Handle Get() const { return m_handle; }
+  // Gives back the handle held, if any, and holds `handle` instead.
+  void Reset(Handle handle = 0) {
+    if (m_handle != 0) (m_services->*Release)(m_handle);
+    m_handle = handle;
+  }
+
+ protected:
+  IWindowsServices* m_services;
+  Handle m_handle;
+};
+
+// The item list the folder browser returns.
+using UniqueItemList = UniqueHandle<ItemList, &IWindowsServices::FreeItemList>;
+
+// An open registry key (never a predefined root: only opened keys are held).
+class UniqueKey : public UniqueHandle<RegKey, &IWindowsServices::CloseKey> {
+ public:
+  using UniqueHandle::UniqueHandle;
   // Opens parent\path into this holder. On success the key held before is
   // closed and the new one takes its place; on failure nothing changes.
   long Open(RegKey parent, const std::string& path, std::uint32_t access) {
     RegKey opened = 0;
-    long rc = m_services->OpenKey(parent, path, access, opened);
-    if (rc == winerr::kSuccess) {
-      Reset();
-      m_key = opened;
-    }
+    const long rc = m_services->OpenKey(parent, path, access, opened);
+    if (rc == winerr::kSuccess) Reset(opened);
     return rc;
   }
-  // Closes the held key, if any; returns RegCloseKey's code (0 when empty).
-  long Reset() {
-    long rc = winerr::kSuccess;
-    if (m_key != 0) rc = m_services->CloseKey(m_key);
-    m_key = 0;
-    return rc;
-  }
-  RegKey Get() const { return m_key; }
-
- private:
-  IWindowsServices* m_services;
-  RegKey m_key = 0;
 };
 
 // A directory search started by FindFirst.
-class UniqueFind {
+class UniqueFind : public UniqueHandle<FindHandle, &IWindowsServices::CloseFind> {
  public:
-  explicit UniqueFind(IWindowsServices& services) : m_services(&services) {}
-  ~UniqueFind() { Reset(); }
-  UniqueFind(const UniqueFind&) = delete;
-  UniqueFind& operator=(const UniqueFind&) = delete;
-
-  // Starts a search; false when nothing can be enumerated.
+  using UniqueHandle::UniqueHandle;
+  // Starts a search, ending the one held before; false when nothing can be
+  // enumerated.
   bool First(const std::string& pattern, FindData& out) {
     Reset();
-    m_find = m_services->FindFirst(pattern, out);
-    return m_find != 0;
+    m_handle = m_services->FindFirst(pattern, out);
+    return m_handle != 0;
   }
-  bool Next(FindData& out) { return m_find != 0 && m_services->FindNext(m_find, out); }
-  void Reset() {
-    if (m_find != 0) m_services->CloseFind(m_find);
-    m_find = 0;
-  }
-
- private:
-  IWindowsServices* m_services;
-  FindHandle m_find = 0;
-};
-
-// The item list the folder browser returns.
-class UniqueItemList {
- public:
-  UniqueItemList(IWindowsServices& services, ItemList items)
-      : m_services(&services), m_items(items) {}
-  ~UniqueItemList() {
-    if (m_items != 0) m_services->FreeItemList(m_items);
-  }
-  UniqueItemList(const UniqueItemList&) = delete;
-  UniqueItemList& operator=(const UniqueItemList&) = delete;
-  ItemList Get() const { return m_items; }
-
- private:
-  IWindowsServices* m_services;
-  ItemList m_items;
+  bool Next(FindData& out) { return m_handle != 0 && m_services->FindNext(m_handle, out); }
 };
 
 // The COM library, initialised for the lifetime of this object.
