@@ -3,14 +3,11 @@
 #include <cstdlib>
 
 #include "tests/contract/contract_fixture.h"
+#include "tests/support/ascii_text.h"
 
 namespace {
 
-std::string Lower(std::string text) {
-  for (char& c : text)
-    if (c >= 'A' && c <= 'Z') c = static_cast<char>(c - 'A' + 'a');
-  return text;
-}
+using ascii::Lower;
 
 // A CP932 character whose second byte is 0x5C, the backslash.
 const char kTrailBackslash[] = "\x95\x5C";

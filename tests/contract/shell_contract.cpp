@@ -3,17 +3,14 @@
 #include <algorithm>
 
 #include "tests/contract/contract_fixture.h"
+#include "tests/support/ascii_text.h"
 
 namespace {
 
 // The source list of the shell call: one path ended by two NULs.
 std::string OneItem(const std::string& path) { return path + std::string(2, '\0'); }
 
-std::string Lower(std::string text) {
-  for (char& c : text)
-    if (c >= 'A' && c <= 'Z') c = static_cast<char>(c - 'A' + 'a');
-  return text;
-}
+using ascii::Lower;
 
 bool Holds(const std::vector<std::string>& paths, const std::string& path) {
   return std::any_of(paths.begin(), paths.end(),

@@ -3,6 +3,7 @@
 #include <algorithm>
 
 #include "removal/path_rules.h"
+#include "tests/support/installation_seed.h"
 #include "tests/support/lookalikes.h"
 
 namespace scenario {
@@ -20,17 +21,6 @@ bool Within(const std::string& inner, const std::string& outer) {
   return StartsWith(a, b) && (a.size() == b.size() || a[b.size()] == '\\');
 }
 
-void AddStudentFile(Bench& bench, Installation& installation, const std::string& path,
-                    const std::string& bytes, std::uint32_t attributes = kAttrArchive) {
-  bench.machine->AddFile(path, bytes, attributes, 0x01D0000000000000ull);
-  installation.studentFiles[path] = bytes;
-}
-
-void AddShortcut(Bench& bench, Installation& installation, const std::string& path) {
-  bench.machine->AddFile(path, "shortcut");
-  installation.shortcuts.push_back(path);
-}
-
 // The paths the run named as not removed, in its failure lines and its
 // error boxes.
 std::vector<std::string> NamedLeftovers(const Bench& bench) {
@@ -45,12 +35,6 @@ std::vector<std::string> NamedLeftovers(const Bench& bench) {
     for (const char* prefix : kBoxPrefixes)
       if (StartsWith(box.text, prefix)) named.push_back(box.text.substr(std::string(prefix).size()));
   return named;
-}
-
-bool HasLineStartingWith(const Bench& bench, const std::string& prefix) {
-  for (const std::string& line : bench.state.m_failures)
-    if (StartsWith(line, prefix)) return true;
-  return false;
 }
 
 std::string StudentsOf(const Installation& installation) {
@@ -105,9 +89,7 @@ void CheckUntouched(const Bench& bench, const Installation& installation,
     auto after = now.baseline.files.find(before.first);
     if (after == now.baseline.files.end())
       problems.push_back("deleted, not the product's: " + before.first);
-    else if (after->second.folder != before.second.folder ||
-             after->second.bytes != before.second.bytes ||
-             after->second.attributes != before.second.attributes)
+    else if (!(after->second == before.second))
       problems.push_back("changed, not the product's: " + before.first);
   }
   for (const auto& after : now.baseline.files)
@@ -132,96 +114,99 @@ void CheckUntouched(const Bench& bench, const Installation& installation,
 }  // namespace
 
 Installation SeedInstallation(Bench& bench, const std::string& location) {
-  SimMachine& m = *bench.machine;
   Installation inst;
   inst.location = location;
+  SeedLayout layout;
   const std::string students = StudentsOf(inst);
   const std::string mlcStudents = StudentsFolderFor(location);
+  auto studentFile = [&](const std::string& path, const std::string& bytes,
+                         std::uint32_t attributes = kAttrArchive) {
+    layout.AddFile(path, bytes, attributes, 0x01D0000000000000ull);
+    inst.studentFiles[path] = bytes;
+  };
+  auto shortcut = [&](const std::string& path) {
+    layout.AddFile(path, "shortcut");
+    inst.shortcuts.push_back(path);
+  };
 
-  m.AddFile(location + "\\MarloCoach.exe", "MZ coach");
-  m.AddFile(location + "\\Coach.dll", "MZ library");
-  m.AddFile(location + "\\Media\\intro.avi", "RIFF");
-  AddStudentFile(bench, inst, students + "\\roster.txt", "Ada, Ben, Cy");
-  AddStudentFile(bench, inst, students + "\\class1\\alice.dat", "alice progress");
-  AddStudentFile(bench, inst, students + "\\class1\\bob.dat", "bob progress",
-                 kAttrReadOnly | kAttrArchive);
-  AddStudentFile(bench, inst, students + "\\class2\\deep\\notes.txt", "notes",
-                 kAttrHidden | kAttrArchive);
-  AddStudentFile(bench, inst, students + "\\.profile", "dot-named file");
-  AddStudentFile(bench, inst, students + "\\.cache\\state.bin", "dot-named folder");
-  m.AddFolder(students + "\\empty class");
-  AddStudentFile(bench, inst, mlcStudents + "\\export\\term1.csv", "term one");
-  m.AddFile(std::string(texts::kInstallerCache) + "\\setup.ini", "[setup]");
+  layout.AddFile(location + "\\MarloCoach.exe", "MZ coach");
+  layout.AddFile(location + "\\Coach.dll", "MZ library");
+  layout.AddFile(location + "\\Media\\intro.avi", "RIFF");
+  studentFile(students + "\\roster.txt", "Ada, Ben, Cy");
+  studentFile(students + "\\class1\\alice.dat", "alice progress");
+  studentFile(students + "\\class1\\bob.dat", "bob progress", kAttrReadOnly | kAttrArchive);
+  studentFile(students + "\\class2\\deep\\notes.txt", "notes", kAttrHidden | kAttrArchive);
+  studentFile(students + "\\.profile", "dot-named file");
+  studentFile(students + "\\.cache\\state.bin", "dot-named folder");
+  layout.AddFolder(students + "\\empty class");
+  studentFile(mlcStudents + "\\export\\term1.csv", "term one");
+  layout.AddFile(std::string(texts::kInstallerCache) + "\\setup.ini", "[setup]");
   inst.productFolders = {mlcStudents, texts::kInstallerCache, location};
 
   const std::string common = kCommonDesktop, user = kUserDesktop;
   const std::string commonStart = kCommonStartMenu, userStart = kUserStartMenu;
-  AddShortcut(bench, inst, common + "\\Marlo Coach Administration.lnk");
-  AddShortcut(bench, inst, common + "\\MarloCoach Admin.lnk");
-  AddShortcut(bench, inst, user + "\\Marlo Coach Students.lnk");
-  AddShortcut(bench, inst, "C:\\tech\\Desktop\\Marlo Coach Videos.lnk");  // derived desktop
+  shortcut(common + "\\Marlo Coach Administration.lnk");
+  shortcut(common + "\\MarloCoach Admin.lnk");
+  shortcut(user + "\\Marlo Coach Students.lnk");
+  shortcut("C:\\tech\\Desktop\\Marlo Coach Videos.lnk");  // derived desktop
   const std::string commonPrograms = commonStart + texts::kProgramFolderSuffix;
   const std::string userPrograms = userStart + texts::kProgramFolderSuffix;
   // Derived from the common Start menu.
   const std::string derivedPrograms =
       std::string("C:\\ProgramData\\tech\\Start Menu") + texts::kProgramFolderSuffix;
-  AddShortcut(bench, inst, commonPrograms + "\\Marlo Coach Administration.lnk");
-  AddShortcut(bench, inst, commonPrograms + "\\Uninstall.lnk");
-  AddShortcut(bench, inst, commonPrograms + "\\Extra Tools.lnk");
-  AddShortcut(bench, inst, userPrograms + "\\Students Folder.lnk");
-  AddShortcut(bench, inst, derivedPrograms + "\\Marlo Coach Videos.lnk");
-  inst.shortcuts.push_back(commonPrograms);
-  inst.shortcuts.push_back(userPrograms);
-  inst.shortcuts.push_back(derivedPrograms);
+  shortcut(commonPrograms + "\\Marlo Coach Administration.lnk");
+  shortcut(commonPrograms + "\\Uninstall.lnk");
+  shortcut(commonPrograms + "\\Extra Tools.lnk");
+  shortcut(userPrograms + "\\Students Folder.lnk");
+  shortcut(derivedPrograms + "\\Marlo Coach Videos.lnk");
+  inst.shortcuts.insert(inst.shortcuts.end(), {commonPrograms, userPrograms, derivedPrograms});
 
   const std::string product = kProductKey, uninstall = kUninstallKey;
-  m.SetStringValue(kHkeyLocalMachine, product, texts::kInstallPathValue, location);
-  m.AddKey(kHkeyLocalMachine, product + "\\Settings");
-  m.AddKey(kHkeyLocalMachine, product + "\\Licence");
+  layout.AddKey(product, {{texts::kInstallPathValue, location}});
+  layout.AddKey(product + "\\Settings");
+  layout.AddKey(product + "\\Licence");
   inst.productKeys = {product + "\\Licence", product + "\\Settings"};
   // The program's first three uninstall entries, the second one nested.
   for (int i = 0; i < 3; ++i)
     inst.uninstallEntries.push_back(uninstall + "\\" + texts::kUninstallEntries[i]);
-  m.SetStringValue(kHkeyLocalMachine, inst.uninstallEntries[0], "DisplayName", "Marlo Coach");
-  m.AddKey(kHkeyLocalMachine, inst.uninstallEntries[1] + "\\Components\\Core");
-  m.AddKey(kHkeyLocalMachine, inst.uninstallEntries[1] + "\\Components\\Media");
-  m.AddKey(kHkeyLocalMachine, inst.uninstallEntries[2]);
+  layout.AddKey(inst.uninstallEntries[0], {{"DisplayName", "Marlo Coach"}});
+  layout.AddKey(inst.uninstallEntries[1] + "\\Components\\Core");
+  layout.AddKey(inst.uninstallEntries[1] + "\\Components\\Media");
+  layout.AddKey(inst.uninstallEntries[2]);
 
   // Things that are not the product's.
   inst.foreignFiles = {user + "\\lesson plan.doc", "C:\\Program Files\\Other App\\other.exe",
                        commonStart + "\\Programs\\Other App\\Other.lnk",
                        "C:\\users\\tech\\Documents\\grades.xls"};
-  for (const std::string& path : inst.foreignFiles) m.AddFile(path, "not ours");
+  for (const std::string& path : inst.foreignFiles) layout.AddFile(path, "not ours");
   inst.foreignKeys = {uninstall + "\\Other Product", "Software\\Bellmont Learning Group\\Other Title"};
-  for (const std::string& key : inst.foreignKeys) m.AddKey(kHkeyLocalMachine, key);
+  for (const std::string& key : inst.foreignKeys) layout.AddKey(key);
 
   // Neighbours named like the product: a run that matches names by prefix,
   // or cuts a path short, would take them along.
-  const std::string oldPrograms = std::string("\\") + lookalike::kProgramFolder + "\\";
-  const std::vector<std::string> lookalikes = {
-      std::string(lookalike::kFolder) + "\\MarloCoach.exe",
-      lookalike::kFile,
-      user + "\\" + lookalike::kBackupArchive,
-      user + "\\" + lookalike::kShortcut,
-      common + "\\" + lookalike::kShortcut,
-      commonStart + oldPrograms + lookalike::kShortcut,
-      userStart + oldPrograms + lookalike::kShortcut,
-  };
-  for (const std::string& path : lookalikes) {
-    m.AddFile(path, "a neighbour");
-    inst.foreignFiles.push_back(path);
-  }
+  const std::size_t firstNeighbour = layout.items.size();
+  layout.AddFile(std::string(lookalike::kFolder) + "\\MarloCoach.exe", "a neighbour");
+  AddLookalikes(layout, {{user, common}, {commonStart, userStart}, uninstall,
+                         /*archiveFolder=*/user, "a neighbour", "a neighbour"});
+  for (std::size_t i = firstNeighbour; i < layout.items.size(); ++i)
+    inst.foreignFiles.push_back(layout.items[i].path);
   const std::string neighbourEntry = uninstall + "\\" + lookalike::kUninstallEntry;
-  m.SetStringValue(kHkeyLocalMachine, neighbourEntry, "DisplayName", lookalike::kUninstallEntry);
-  m.AddKey(kHkeyLocalMachine, std::string(lookalike::kProductKey) + "\\Settings");
-  m.SetStringValue(kHkeyLocalMachine, product, "Version", "4.2");
+  layout.AddKey(std::string(lookalike::kProductKey) + "\\Settings");
+  layout.AddKey(product, {{"Version", "4.2"}});
   inst.foreignKeys.push_back(neighbourEntry);
   inst.foreignKeys.push_back(product);  // the product key itself stays
   inst.foreignValues = {{neighbourEntry, "DisplayName"}, {product, "Version"}};
 
+  Seed(*TestMachineOver(*bench.machine), layout, inst.seedError);
   StartProgram(bench);
   RecordBaseline(bench, inst);
   return inst;
+}
+
+bool AnyLineStartsWith(const Bench& bench, const std::string& prefix) {
+  for (const std::string& line : bench.state.m_failures)
+    if (StartsWith(line, prefix)) return true;
+  return false;
 }
 
 void StartProgram(Bench& bench) {
@@ -252,6 +237,7 @@ std::vector<std::string> CheckPromises(const Bench& bench, const Installation& i
                                        bool shortcutsMayBeUnknown) {
   std::vector<std::string> problems;
   const SimMachine& m = *bench.machine;
+  if (!installation.seedError.empty()) problems.push_back("seeding: " + installation.seedError);
 
   for (const auto& file : installation.studentFiles)
     if (!StudentFileKept(bench, installation, file.first, file.second))
@@ -292,10 +278,10 @@ std::vector<std::string> CheckPromises(const Bench& bench, const Installation& i
 
   for (const std::string& key : installation.productKeys)
     if (m.KeyExists(kHkeyLocalMachine, key) &&
-        !HasLineStartingWith(bench, texts::kProductSubkeyLine))
+        !AnyLineStartsWith(bench, texts::kProductSubkeyLine))
       problems.push_back("left silently: key " + key);
   if (m.ValueExists(kHkeyLocalMachine, kProductKey, texts::kInstallPathValue) &&
-      !HasLineStartingWith(bench, texts::kInstallPathLine))
+      !AnyLineStartsWith(bench, texts::kInstallPathLine))
     problems.push_back("left silently: value InstallPath");
   // An uninstall entry that is left is named by its own line.
   for (const std::string& key : installation.uninstallEntries) {

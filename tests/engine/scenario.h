@@ -53,6 +53,9 @@ struct Baseline {
     bool folder = false;
     std::string bytes;
     std::uint32_t attributes = 0;
+    bool operator==(const Entry& other) const {
+      return folder == other.folder && bytes == other.bytes && attributes == other.attributes;
+    }
   };
   bool taken = false;
   std::map<std::string, Entry> files;
@@ -77,6 +80,7 @@ struct Installation {
   std::vector<std::string> foreignKeys;
   // Values (HKLM key, value name) that are not the product's and must survive.
   std::vector<std::pair<std::string, std::string>> foreignValues;
+  std::string seedError;  // what could not be seeded; empty when all was
   // The machine as it stood before the run; when taken, anything outside the
   // product's folders, shortcuts and keys (and the backup) that differs
   // afterwards is a broken promise.
@@ -93,6 +97,9 @@ struct Installation {
 // state as start-up does (location found, version and user recorded, save
 // box ticked) and records the baseline.
 Installation SeedInstallation(Bench& bench, const std::string& location = kLocation);
+
+// True when some failure line of the run starts with `prefix`.
+bool AnyLineStartsWith(const Bench& bench, const std::string& prefix);
 
 // The program's start-up: the location found, version and user recorded,
 // the save box ticked.

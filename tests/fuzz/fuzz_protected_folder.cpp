@@ -11,14 +11,11 @@
 
 #include "removal/path_rules.h"
 #include "tests/fuzz/fuzz_check.h"
+#include "tests/support/ascii_text.h"
 
 namespace {
 
-std::string Upper(std::string text) {
-  for (char& c : text)
-    if (c >= 'a' && c <= 'z') c = static_cast<char>(c - 'a' + 'A');
-  return text;
-}
+using ascii::Upper;
 
 bool Absolute(const std::string& path) {
   return (path.size() >= 3 && std::isalpha(static_cast<unsigned char>(path[0])) &&

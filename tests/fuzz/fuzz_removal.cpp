@@ -163,15 +163,7 @@ void ScopeTo(const std::string& location, const std::vector<std::string>& known,
 }
 
 bool SameMachine(const scenario::Baseline& a, const scenario::Baseline& b) {
-  if (a.keys != b.keys || a.files.size() != b.files.size()) return false;
-  for (const auto& entry : a.files) {
-    auto other = b.files.find(entry.first);
-    if (other == b.files.end() || other->second.bytes != entry.second.bytes ||
-        other->second.attributes != entry.second.attributes ||
-        other->second.folder != entry.second.folder)
-      return false;
-  }
-  return true;
+  return a.keys == b.keys && a.files == b.files;
 }
 
 }  // namespace

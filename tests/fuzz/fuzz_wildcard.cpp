@@ -7,15 +7,12 @@
 #include <string>
 
 #include "tests/fuzz/fuzz_check.h"
+#include "tests/support/ascii_text.h"
 #include "tests/support/sim_machine.h"
 
 namespace {
 
-std::string Lower(std::string text) {
-  for (char& c : text)
-    if (c >= 'A' && c <= 'Z') c = static_cast<char>(c - 'A' + 'a');
-  return text;
-}
+using ascii::Lower;
 
 }  // namespace
 

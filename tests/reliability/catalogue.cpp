@@ -3,6 +3,7 @@
 #include <gtest/gtest.h>
 
 #include <algorithm>
+#include <cctype>
 #include <iterator>
 #include <memory>
 #include <set>
@@ -10,6 +11,7 @@
 #include "platform/error_codes.h"
 #include "removal/path_rules.h"
 
+using scenario::AnyLineStartsWith;
 using scenario::Bench;
 using scenario::Installation;
 
@@ -778,10 +780,11 @@ bool ReportsFolder(const Bench& bench, const std::string& folder) {
 
 void PrintTo(const Case& c, std::ostream* out) { *out << c.name; }
 
-bool AnyLineStartsWith(const Bench& bench, const std::string& prefix) {
-  for (const std::string& line : bench.state.m_failures)
-    if (line.rfind(prefix, 0) == 0) return true;
-  return false;
+std::string CaseName(const ::testing::TestParamInfo<Case>& info) {
+  std::string name;
+  for (char ch : info.param.name)
+    name += std::isalnum(static_cast<unsigned char>(ch)) ? ch : '_';
+  return name;
 }
 
 }  // namespace catalogue

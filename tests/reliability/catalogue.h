@@ -4,6 +4,8 @@
 // again with failing service calls.
 #pragma once
 
+#include <gtest/gtest.h>
+
 #include <functional>
 #include <ostream>
 #include <string>
@@ -42,8 +44,9 @@ std::string PathOfLength(const std::string& front, std::size_t length, const std
 
 // True when some failure line is "Folder: " + a path naming `folder`.
 bool ReportsFolder(const scenario::Bench& bench, const std::string& folder);
-bool AnyLineStartsWith(const scenario::Bench& bench, const std::string& prefix);
 
 void PrintTo(const Case& c, std::ostream* out);  // names the case in test output
+// The case's name as a test name: anything but letters and digits becomes '_'.
+std::string CaseName(const ::testing::TestParamInfo<Case>& info);
 
 }  // namespace catalogue

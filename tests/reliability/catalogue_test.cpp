@@ -2,8 +2,6 @@
 // of the invariant check, and does what the case expects.
 #include <gtest/gtest.h>
 
-#include <cctype>
-
 #include "removal/path_rules.h"
 #include "tests/reliability/catalogue.h"
 
@@ -26,14 +24,8 @@ TEST_P(Catalogue, RunKeepsItsPromises) {
   if (c.expect) c.expect(p.bench, p.installation);
 }
 
-std::string CaseName(const ::testing::TestParamInfo<catalogue::Case>& info) {
-  std::string name;
-  for (char ch : info.param.name)
-    name += std::isalnum(static_cast<unsigned char>(ch)) ? ch : '_';
-  return name;
-}
-
-INSTANTIATE_TEST_SUITE_P(BadInput, Catalogue, ::testing::ValuesIn(catalogue::RunCases()), CaseName);
+INSTANTIATE_TEST_SUITE_P(BadInput, Catalogue, ::testing::ValuesIn(catalogue::RunCases()),
+                         catalogue::CaseName);
 
 // InstallPath as the registry may hold it: whatever its type or size, the
 // value is read within its buffer and only an existing folder is trusted;

@@ -79,12 +79,7 @@ std::vector<catalogue::Case> SweptCases() {
 }
 
 INSTANTIATE_TEST_SUITE_P(Catalogue, SingleFaults, ::testing::ValuesIn(SweptCases()),
-                         [](const ::testing::TestParamInfo<catalogue::Case>& info) {
-                           std::string name;
-                           for (char ch : info.param.name)
-                             name += std::isalnum(static_cast<unsigned char>(ch)) ? ch : '_';
-                           return name;
-                         });
+                         catalogue::CaseName);
 
 // Two failing calls at once in the complete installation: a fixed number of
 // distinct pairs, drawn with a fixed seed so that every run tests the same.

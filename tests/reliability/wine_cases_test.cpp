@@ -2,23 +2,22 @@
 // long paths, names outside the ANSI code page, a file held open without
 // sharing, read-only, hidden and system files, and protected locations
 // however they are spelled.
-// Everything happens in a scratch folder C:\rmlc-reliability\<pid>, made
-// fresh for each test and removed after it.
+// Everything happens in the scratch folder of a test machine, made fresh for
+// each test and removed after it.
 #include <windows.h>
 
 #include <gtest/gtest.h>
 
+#include <memory>
 #include <string>
 
 #include "platform/win32_services.h"
 #include "tests/support/engine_units.h"
 #include "tests/support/fake_run_ui.h"
-#include "tests/support/win32_files.h"
+#include "tests/support/test_machine.h"
 #include "tests/support/wine_host.h"
 
 namespace {
-
-const char kScratchRoot[] = "C:\\rmlc-reliability";
 
 std::wstring Wide(const std::string& text) { return std::wstring(text.begin(), text.end()); }
 
@@ -52,21 +51,15 @@ bool ExistsW(const std::wstring& path) {
 class WineCases : public ::testing::Test {
  protected:
   void SetUp() override {
-    CreateDirectoryA(kScratchRoot, nullptr);
-    scratch_ = std::string(kScratchRoot) + "\\" + std::to_string(GetCurrentProcessId()) + "-" +
-               ::testing::UnitTest::GetInstance()->current_test_info()->name();
-    win32test::DeleteTree(scratch_);
-    ASSERT_TRUE(CreateDirectoryA(scratch_.c_str(), nullptr));
+    scratch_ = machine_->ScratchFolder();
+    ASSERT_FALSE(scratch_.empty());
     students_ = scratch_ + "\\Students";
     backup_ = scratch_ + "\\Backup";
-    ASSERT_TRUE(CreateDirectoryA(students_.c_str(), nullptr));
-    ASSERT_TRUE(CreateDirectoryA(backup_.c_str(), nullptr));
-  }
-  void TearDown() override {
-    win32test::DeleteTree(scratch_);
-    RemoveDirectoryA(kScratchRoot);  // only when no other test uses it
+    ASSERT_TRUE(machine_->MakeFolder(students_));
+    ASSERT_TRUE(machine_->MakeFolder(backup_));
   }
 
+  const std::unique_ptr<ITestMachine> machine_ = MakeTestMachine();  // its end removes the scratch
   Win32Services services_;
   FakeRunUi ui_;
   EngineUnits units_{services_, ui_};

@@ -2,6 +2,8 @@
 // Wine does (the tests run on Wine), and the comment says so.
 #include "tests/support/sim_machine.h"
 
+#include "tests/support/ascii_text.h"
+
 #include <algorithm>
 #include <cctype>
 #include <cstdio>
@@ -18,11 +20,8 @@ constexpr std::size_t kAnsiPathLimit = 260;
 // Links followed within one lookup before it gives up (a link loop).
 constexpr int kMaxLinkHops = 32;
 
-std::string Lower(const std::string& text) {
-  std::string out = text;
-  for (char& c : out) c = static_cast<char>(std::tolower(static_cast<unsigned char>(c)));
-  return out;
-}
+using ascii::Lower;
+using ascii::Upper;
 
 bool IsSeparator(char c) { return c == '\\' || c == '/'; }
 
@@ -895,14 +894,6 @@ void SimMachine::SetSpecialFolder(int csidlFolder, const std::string& path) {
 }
 
 void SimMachine::SetProfilesDirectory(const std::string& path) { m_impl->profilesDir = path; }
-
-namespace {
-std::string Upper(std::string text) {
-  for (char& c : text)
-    if (c >= 'a' && c <= 'z') c = static_cast<char>(c - 'a' + 'A');
-  return text;
-}
-}  // namespace
 
 void SimMachine::SetEnvironmentVariable(const std::string& name, const std::string& value) {
   m_impl->environment[Upper(name)] = value;

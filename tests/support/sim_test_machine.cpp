@@ -1,8 +1,10 @@
 // The test machine of the native build: a fresh simulated machine per test,
-// laid out like Wine's new prefix, with its scratch folder and key made.
+// laid out like Wine's new prefix, with its scratch folder and key made; or
+// a simulated machine that a test already has, as it stands.
 #include <algorithm>
 #include <string>
 
+#include "tests/support/ascii_text.h"
 #include "tests/support/sim_machine.h"
 #include "tests/support/test_machine.h"
 
@@ -10,7 +12,7 @@ namespace {
 
 class SimTestMachine : public ITestMachine {
  public:
-  SimTestMachine() : m_machine(SimMachine::StandardLayout()) {
+  SimTestMachine() : m_owned(SimMachine::StandardLayout()), m_machine(m_owned.get()) {
     static int counter = 0;
     std::string tag = "t" + std::to_string(++counter);
     m_scratchFolder = "C:\\rmlc-scratch\\" + tag;
@@ -19,20 +21,21 @@ class SimTestMachine : public ITestMachine {
     m_machine->AddKey(kHkeyCurrentUser, m_scratchKey);
     m_machine->LimitPathLength(true);  // as the real calls do
   }
+  explicit SimTestMachine(SimMachine& machine) : m_machine(&machine) {}
 
   IWindowsServices& Services() override { return *m_machine; }
   std::string ScratchFolder() override { return m_scratchFolder; }
   std::string ScratchKey() override { return m_scratchKey; }
 
   bool PutFile(const std::string& path, const std::string& bytes) override {
-    if (m_machine->IsFolder(path) || !m_machine->IsFolder(Parent(path))) return false;
+    if (m_machine->IsFolder(path) || !m_machine->IsFolder(ascii::ParentOf(path))) return false;
     return m_machine->AddFile(path, bytes);
   }
   bool GetFile(const std::string& path, std::string& bytes) override {
     return m_machine->ReadFile(path, bytes);
   }
   bool MakeFolder(const std::string& path) override {
-    if (m_machine->Exists(path) || !m_machine->IsFolder(Parent(path))) return false;
+    if (m_machine->Exists(path) || !m_machine->IsFolder(ascii::ParentOf(path))) return false;
     return m_machine->AddFolder(path);
   }
   bool PutFileNamedInUtf8(const std::string& folder, const std::string& utf8Name,
@@ -40,7 +43,7 @@ class SimTestMachine : public ITestMachine {
     return m_machine->IsFolder(folder) && m_machine->AddFileNamedInUtf8(folder, utf8Name, bytes);
   }
   bool MakeFolderLink(const std::string& link, const std::string& target) override {
-    return m_machine->IsFolder(Parent(link)) && m_machine->AddFolderLink(link, target);
+    return m_machine->IsFolder(ascii::ParentOf(link)) && m_machine->AddFolderLink(link, target);
   }
   bool Exists(const std::string& path) override { return m_machine->Exists(path); }
   std::uint32_t Attributes(const std::string& path) override {
@@ -77,9 +80,10 @@ class SimTestMachine : public ITestMachine {
   // inside them), sorted.
   std::vector<std::string> RecycledFrom(const std::string& folder) override {
     std::vector<std::string> paths;
-    const std::string prefix = Lower(folder) + "\\";
+    const std::string prefix = ascii::Lower(folder) + "\\";
     for (const SimMachine::RecycledEntry& entry : m_machine->Recycled())
-      if (entry.wholeItem && Lower(entry.originalPath).compare(0, prefix.size(), prefix) == 0)
+      if (entry.wholeItem &&
+          ascii::Lower(entry.originalPath).compare(0, prefix.size(), prefix) == 0)
         paths.push_back(entry.originalPath);
     std::sort(paths.begin(), paths.end());
     return paths;
@@ -104,17 +108,8 @@ class SimTestMachine : public ITestMachine {
   }
 
  private:
-  static std::string Parent(const std::string& path) {
-    std::size_t cut = path.find_last_of('\\');
-    return cut == std::string::npos ? std::string() : path.substr(0, cut);
-  }
-  static std::string Lower(std::string text) {
-    for (char& c : text)
-      if (c >= 'A' && c <= 'Z') c = static_cast<char>(c - 'A' + 'a');
-    return text;
-  }
-
-  std::unique_ptr<SimMachine> m_machine;
+  std::unique_ptr<SimMachine> m_owned;  // null over a machine of the caller's
+  SimMachine* m_machine;
   std::string m_scratchFolder;
   std::string m_scratchKey;
 };
@@ -122,3 +117,7 @@ class SimTestMachine : public ITestMachine {
 }  // namespace
 
 std::unique_ptr<ITestMachine> MakeTestMachine() { return std::make_unique<SimTestMachine>(); }
+
+std::unique_ptr<ITestMachine> TestMachineOver(SimMachine& machine) {
+  return std::make_unique<SimTestMachine>(machine);
+}

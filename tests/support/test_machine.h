@@ -65,3 +65,12 @@ class ITestMachine {
 
 // The machine for this build: simulated natively, real under Windows/Wine.
 std::unique_ptr<ITestMachine> MakeTestMachine();
+
+// For seeding an installation where the program looks for it, the machine
+// as a whole: no scratch folder or key (both are empty), and seeding may
+// write anywhere, HKEY_LOCAL_MACHINE included.
+// Natively: a simulated machine the caller has, which stays the caller's.
+class SimMachine;
+std::unique_ptr<ITestMachine> TestMachineOver(SimMachine& machine);
+// Under Windows: the real machine.
+std::unique_ptr<ITestMachine> MakeWholeMachine();

@@ -96,15 +96,6 @@ std::vector<WIN32_FIND_DATAA> ListFolder(const std::string& pattern) {
   return entries;
 }
 
-bool MakeFolders(const std::string& path) {
-  for (std::size_t at = path.find('\\', 3);; at = path.find('\\', at + 1)) {
-    const std::string part = path.substr(0, at);
-    if (!CreateDirectoryA(part.c_str(), nullptr) && GetLastError() != ERROR_ALREADY_EXISTS)
-      return false;
-    if (at == std::string::npos) return true;
-  }
-}
-
 bool WriteAll(HANDLE file, const std::string& bytes) {
   DWORD written = 0;
   return WriteFile(file, bytes.data(), static_cast<DWORD>(bytes.size()), &written, nullptr) &&

@@ -50,8 +50,6 @@ std::string Narrow(const std::wstring& wide, UINT codePage = CP_ACP);
 bool PathExists(const std::string& path);
 // The entries matching `pattern` ("C:\folder\*"), without "." and "..".
 std::vector<WIN32_FIND_DATAA> ListFolder(const std::string& pattern);
-// Makes a folder and whichever of its parents are missing.
-bool MakeFolders(const std::string& path);
 // Writes all of `bytes` to a file opened with `creation` (CREATE_ALWAYS,
 // CREATE_NEW...); the folder must exist.
 bool WriteWholeFile(const std::string& path, const std::string& bytes,

@@ -2,19 +2,20 @@
 // are the real calls, and all seeding happens inside a scratch folder
 // C:\rmlc-scratch\<pid>-<n> and a scratch key
 // HKEY_CURRENT_USER\Software\RemoveMLC-tests\<pid>-<n>, both made fresh for
-// each machine and removed with it.
+// each machine and removed with it. The whole machine, for seeding an
+// installation, has neither and writes anywhere.
 //
 // The Recycle Bin is read from the Wine prefix's trash, which the test
 // scripts map to drive T: (T:\info holds one .trashinfo file per item).
 #include <windows.h>
 
 #include <algorithm>
-#include <cctype>
 #include <set>
 #include <vector>
 
 #include "platform/win32_keys.h"
 #include "platform/win32_services.h"
+#include "tests/support/ascii_text.h"
 #include "tests/support/test_machine.h"
 #include "tests/support/win32_files.h"
 #include "tests/support/wine_host.h"
@@ -36,15 +37,9 @@ using win32test::WriteWholeFile;
 const char kScratchRoot[] = "C:\\rmlc-scratch";
 const char kScratchKeyRoot[] = "Software\\RemoveMLC-tests";
 
-std::string Lower(std::string text) {
-  std::transform(text.begin(), text.end(), text.begin(),
-                 [](unsigned char c) { return static_cast<char>(std::tolower(c)); });
-  return text;
-}
-
 // True when `path` is `folder` itself or lies below it (case-insensitive).
 bool IsWithin(const std::string& path, const std::string& folder) {
-  std::string p = Lower(path), f = Lower(folder);
+  std::string p = ascii::Lower(path), f = ascii::Lower(folder);
   return p.compare(0, f.size(), f) == 0 &&
          (p.size() == f.size() || p[f.size()] == '\\');
 }
@@ -61,12 +56,13 @@ std::string OnDriveC(const std::string& unixPath, const std::string& driveCUnix)
 
 class Win32TestMachine : public ITestMachine {
  public:
-  Win32TestMachine() {
+  explicit Win32TestMachine(bool confined) : m_confined(confined) {
     char current[MAX_PATH] = {};
     if (GetCurrentDirectoryA(MAX_PATH, current) != 0) m_startFolder = current;
     m_driveCUnix = winehost::UnixName("C:\\");
     if (!m_driveCUnix.empty() && m_driveCUnix.back() != '/') m_driveCUnix += '/';
     for (const TrashItem& item : TrashItems()) m_trashBefore.insert(item.name);
+    if (!m_confined) return;
 
     CreateDirectoryA(kScratchRoot, nullptr);
     std::string prefix = std::to_string(GetCurrentProcessId()) + "-";
@@ -84,6 +80,7 @@ class Win32TestMachine : public ITestMachine {
 
   ~Win32TestMachine() override {
     ReleaseHeld();
+    if (!m_confined) return;
     // Out of the scratch folder, or it cannot be removed.
     if (m_startFolder.empty() || !SetCurrentDirectoryA(m_startFolder.c_str()))
       SetCurrentDirectoryA("C:\\");
@@ -231,10 +228,11 @@ class Win32TestMachine : public ITestMachine {
   // Seeding writes only below the scratch folder and the scratch key, so that
   // a faulty test cannot touch anything else in the prefix.
   bool InScratch(const std::string& path) const {
-    return !m_folder.empty() && IsWithin(path, m_folder) && path.size() > m_folder.size();
+    return !m_confined ||
+           (!m_folder.empty() && IsWithin(path, m_folder) && path.size() > m_folder.size());
   }
   bool InScratchKey(RegKey root, const std::string& path) const {
-    return root == kHkeyCurrentUser && !m_key.empty() && IsWithin(path, m_key);
+    return !m_confined || (root == kHkeyCurrentUser && !m_key.empty() && IsWithin(path, m_key));
   }
 
   bool SetValue(RegKey root, const std::string& path, const std::string& name, DWORD type,
@@ -246,6 +244,7 @@ class Win32TestMachine : public ITestMachine {
                           static_cast<DWORD>(size)) == ERROR_SUCCESS;
   }
 
+  const bool m_confined;
   Win32Services m_services;
   std::string m_folder;
   std::string m_key;
@@ -259,5 +258,9 @@ class Win32TestMachine : public ITestMachine {
 }  // namespace
 
 std::unique_ptr<ITestMachine> MakeTestMachine() {
-  return std::make_unique<Win32TestMachine>();
+  return std::make_unique<Win32TestMachine>(true);
+}
+
+std::unique_ptr<ITestMachine> MakeWholeMachine() {
+  return std::make_unique<Win32TestMachine>(false);
 }

@@ -140,11 +140,11 @@ int Registry() {
               static_cast<unsigned>(remaining.size()),
               static_cast<unsigned>(seed::UninstallEntries().size()),
               remaining.empty() ? "" : ": ", remaining.empty() ? "" : Join(remaining).c_str());
-  const bool neighbourKey = check::KeyExists(seed::kNeighbourProductKey);
-  const bool neighbourEntry = check::KeyExists(uninstall + seed::kNeighbourUninstallEntry);
+  const bool neighbourKey = check::KeyExists(lookalike::kProductKey);
+  const bool neighbourEntry = check::KeyExists(uninstall + lookalike::kUninstallEntry);
   std::printf("    neighbours left alone: HKLM\\%s %s; uninstall entry \"%s\" %s\n",
-              seed::kNeighbourProductKey, neighbourKey ? "kept" : "GONE",
-              seed::kNeighbourUninstallEntry, neighbourEntry ? "kept" : "GONE");
+              lookalike::kProductKey, neighbourKey ? "kept" : "GONE",
+              lookalike::kUninstallEntry, neighbourEntry ? "kept" : "GONE");
   const bool cleaned = check::Subkeys(product).empty() &&
                        !check::ValueExists(product, "InstallPath") && remaining.empty();
   return cleaned && neighbourKey && neighbourEntry ? 0 : 1;

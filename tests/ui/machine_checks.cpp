@@ -106,13 +106,12 @@ WineVersion::WineVersion(const std::string& version) {
 }
 
 WineVersion::~WineVersion() {
-  HKEY key = nullptr;
-  if (RegOpenKeyExA(HKEY_CURRENT_USER, kWineKey, 0, KEY_ALL_ACCESS, &key) != ERROR_SUCCESS) return;
+  win32test::KeyHandle key(HKEY_CURRENT_USER, kWineKey, KEY_ALL_ACCESS);
+  if (key.Get() == nullptr) return;
   if (hadValue_)
-    win32test::SetStringValue(key, "Version", previous_);
+    win32test::SetStringValue(key.Get(), "Version", previous_);
   else
-    RegDeleteValueA(key, "Version");
-  RegCloseKey(key);
+    RegDeleteValueA(key.Get(), "Version");
 }
 
 // Waits up to five seconds for the folder to accept new files, or to refuse them.

@@ -5,6 +5,7 @@
 
 #include <algorithm>
 
+#include "tests/support/installation_seed.h"
 #include "tests/support/win32_files.h"
 
 namespace seed {
@@ -24,26 +25,6 @@ std::string Content(const std::string& label, size_t size) {
   while (text.size() < size) text += label + " | ";
   text.resize(size);
   return text;
-}
-
-bool PutFile(const std::string& path, const std::string& bytes, DWORD attributes = 0) {
-  const size_t slash = path.rfind('\\');
-  if (slash != std::string::npos && !win32test::MakeFolders(path.substr(0, slash))) return false;
-  if (!win32test::WriteWholeFile(path, bytes)) return false;
-  return attributes == 0 || SetFileAttributesA(path.c_str(), attributes);
-}
-
-// Creates HKLM\path and sets the given name/value pairs in it.
-bool PutKey(const std::string& path, const std::vector<std::pair<const char*, std::string>>& values) {
-  HKEY key = nullptr;
-  if (RegCreateKeyExA(HKEY_LOCAL_MACHINE, path.c_str(), 0, nullptr, 0, KEY_ALL_ACCESS, nullptr,
-                      &key, nullptr) != ERROR_SUCCESS)
-    return false;
-  bool ok = true;
-  for (const auto& value : values)
-    ok = win32test::SetStringValue(key, value.first, value.second) && ok;
-  RegCloseKey(key);
-  return ok;
 }
 
 bool DeleteKeyTree(const std::string& path) {
@@ -87,7 +68,8 @@ void ShortcutFoldersOf(const ShortcutFolders& folders, bool shell, bool derived,
   for (const auto& folder : folders.derivedStartMenus) AddDistinct(startMenus, folder);
 }
 
-bool SeedStudents(const SeedOptions& options, std::vector<StudentFile>& students) {
+void AddStudents(const SeedOptions& options, SeedLayout& layout,
+                 std::vector<StudentFile>& students) {
   const std::string root = options.installFolder + "\\Students";
   std::vector<std::pair<std::string, DWORD>> extras;
   int name = 0;
@@ -114,86 +96,74 @@ bool SeedStudents(const SeedOptions& options, std::vector<StudentFile>& students
   }
   for (const auto& extra : extras) students.push_back({extra.first, 97 + extra.first.size()});
   if (options.largeFileSize != 0) students.push_back({kLargeStudentFile, options.largeFileSize});
-  if (!win32test::MakeFolders(root)) return false;
+  layout.AddFolder(root);
   for (const auto& file : students) {
     DWORD attributes = 0;
     for (const auto& extra : extras)
       if (extra.first == file.relativePath) attributes = extra.second;
-    if (!PutFile(root + "\\" + file.relativePath,
-                 Content(file.relativePath, static_cast<size_t>(file.size)), attributes))
-      return false;
+    layout.AddFile(root + "\\" + file.relativePath,
+                   Content(file.relativePath, static_cast<size_t>(file.size)), attributes);
   }
   std::sort(students.begin(), students.end(),
             [](const StudentFile& a, const StudentFile& b) { return a.relativePath < b.relativePath; });
-  return true;
 }
 
-bool SeedFiles(const SeedOptions& options) {
+void AddFiles(const SeedOptions& options, SeedLayout& layout) {
   const std::string install = options.installFolder;
-  bool ok = true;
   if (options.productFiles) {
-    ok = PutFile(install + "\\MarloCoach.exe", "MZ" + Content("Marlo Coach", 4094)) && ok;
-    ok = PutFile(install + "\\MLCEngine.dll", "MZ" + Content("engine", 2046)) && ok;
-    ok = PutFile(install + "\\Settings.ini", "[Marlo Coach]\r\nLanguage=en-US\r\n") && ok;
-    ok = PutFile(install + "\\Help\\Marlo Coach User's Guide.pdf", Content("guide", 3000)) && ok;
-    ok = PutFile(install + "\\Videos\\Welcome.avi", Content("video", 5000)) && ok;
+    layout.AddFile(install + "\\MarloCoach.exe", "MZ" + Content("Marlo Coach", 4094));
+    layout.AddFile(install + "\\MLCEngine.dll", "MZ" + Content("engine", 2046));
+    layout.AddFile(install + "\\Settings.ini", "[Marlo Coach]\r\nLanguage=en-US\r\n");
+    layout.AddFile(install + "\\Help\\Marlo Coach User's Guide.pdf", Content("guide", 3000));
+    layout.AddFile(install + "\\Videos\\Welcome.avi", Content("video", 5000));
   }
   if (options.cacheFolder) {
-    ok = PutFile(std::string(kCacheFolder) + "\\setup.ini", "[Startup]\r\nProduct=Marlo Coach\r\n") && ok;
-    ok = PutFile(std::string(kCacheFolder) + "\\data1.hdr", Content("cache", 900)) && ok;
+    layout.AddFile(std::string(kCacheFolder) + "\\setup.ini", "[Startup]\r\nProduct=Marlo Coach\r\n");
+    layout.AddFile(std::string(kCacheFolder) + "\\data1.hdr", Content("cache", 900));
   }
   if (options.mlcStudents) {
-    ok = PutFile(std::string(kMlcStudentsFolder) + "\\Shared\\Worksheet 1.doc", Content("ws", 700)) && ok;
-    ok = PutFile(std::string(kMlcStudentsFolder) + "\\Class list.txt", Content("list", 300)) && ok;
+    layout.AddFile(std::string(kMlcStudentsFolder) + "\\Shared\\Worksheet 1.doc", Content("ws", 700));
+    layout.AddFile(std::string(kMlcStudentsFolder) + "\\Class list.txt", Content("list", 300));
   }
   if (options.neighbours) {
-    ok = PutFile(std::string(kNeighbourFolder) + "\\MarloCoachOld.exe", "MZ" + Content("old", 1000)) && ok;
-    ok = PutFile(std::string(kNeighbourFolder) + "\\Students\\Keep me.txt", Content("keep", 200)) && ok;
-    ok = PutFile(kNeighbourFile, Content("not the product", 120)) && ok;
+    layout.AddFile(std::string(lookalike::kFolder) + "\\MarloCoachOld.exe", "MZ" + Content("old", 1000));
+    layout.AddFile(std::string(lookalike::kFolder) + "\\Students\\Keep me.txt", Content("keep", 200));
   }
-  return ok;
 }
 
-bool SeedShortcuts(const SeedOptions& options, const ShortcutFolders& folders) {
+// The product's shortcuts, and the neighbours beside them.
+void AddShortcuts(const SeedOptions& options, const ShortcutFolders& folders, SeedLayout& layout) {
   std::vector<std::string> desktops, startMenus;
   ShortcutFoldersOf(folders, options.shortcuts, options.derivedShortcuts, desktops, startMenus);
-  bool ok = true;
   const std::string link = "dummy shortcut";
-  for (const auto& desktop : desktops) {
-    for (const auto& name : DesktopShortcuts()) ok = PutFile(desktop + "\\" + name, link) && ok;
-    if (options.neighbours) ok = PutFile(desktop + "\\" + kNeighbourShortcut, link) && ok;
-  }
+  for (const auto& desktop : desktops)
+    for (const auto& name : DesktopShortcuts()) layout.AddFile(desktop + "\\" + name, link);
   for (const auto& menu : startMenus) {
-    for (const auto& name : StartMenuShortcuts()) ok = PutFile(menu + "\\" + name, link) && ok;
-    ok = PutFile(menu + "\\" + kProgramFolder + "\\Read me.url", "[InternetShortcut]\r\n") && ok;
-    if (options.neighbours)
-      ok = PutFile(menu + "\\" + kNeighbourProgramFolder + "\\" + kNeighbourShortcut, link) && ok;
+    for (const auto& name : StartMenuShortcuts()) layout.AddFile(menu + "\\" + name, link);
+    layout.AddFile(menu + "\\" + kProgramFolder + "\\Read me.url", "[InternetShortcut]\r\n");
   }
-  return ok;
+  if (options.neighbours)
+    AddLookalikes(layout, {desktops, startMenus, kUninstallKey, /*archiveFolder=*/"",
+                           Content("not the product", 120), link});
 }
 
-bool SeedRegistry(const SeedOptions& options) {
+void AddRegistry(const SeedOptions& options, SeedLayout& layout) {
   const std::string product = kProductKey;
   const std::string uninstall = std::string(kUninstallKey) + "\\";
-  bool ok = true;
   if (options.productKey) {
-    ok = PutKey(product, {{"Version", "4.2.1"}}) && ok;
-    if (options.installPathValue) ok = PutKey(product, {{"InstallPath", options.installFolder}}) && ok;
-    ok = PutKey(product + "\\Settings", {{"Language", "en-US"}}) && ok;
-    ok = PutKey(product + "\\Licence", {{"Seats", "30"}}) && ok;
+    layout.AddKey(product, {{"Version", "4.2.1"}});
+    if (options.installPathValue) layout.AddKey(product, {{"InstallPath", options.installFolder}});
+    layout.AddKey(product + "\\Settings", {{"Language", "en-US"}});
+    layout.AddKey(product + "\\Licence", {{"Seats", "30"}});
   }
   if (options.uninstallEntries) {
     for (const auto& entry : UninstallEntries())
-      ok = PutKey(uninstall + entry, {{"DisplayName", "Marlo Coach"},
-                                      {"InstallLocation", options.installFolder}}) && ok;
-    ok = PutKey(uninstall + "MarloCoach\\Components\\Core", {{"Size", "1024"}}) && ok;
+      layout.AddKey(uninstall + entry,
+                    {{"DisplayName", "Marlo Coach"}, {"InstallLocation", options.installFolder}});
+    layout.AddKey(uninstall + "MarloCoach\\Components\\Core", {{"Size", "1024"}});
   }
-  if (options.neighbours) {
-    ok = PutKey(kNeighbourProductKey, {{"InstallPath", "C:\\Program Files\\Marlo Reader"}}) && ok;
-    ok = PutKey(uninstall + kNeighbourUninstallEntry,
-                {{"DisplayName", kNeighbourUninstallEntry}}) && ok;
-  }
-  return ok;
+  if (options.neighbours)
+    layout.AddKey(lookalike::kProductKey, {{"InstallPath", "C:\\Program Files\\Marlo Reader"}});
 }
 
 void ListInto(const std::string& folder, const std::string& prefix, std::vector<StudentFile>& out) {
@@ -218,20 +188,9 @@ std::vector<std::string> Distinct(const char* const (&table)[N]) {
   return list;
 }
 
-const std::vector<std::string>& DesktopShortcuts() {
-  static const std::vector<std::string> names = Distinct(texts::kDesktopShortcuts);
-  return names;
-}
-
-const std::vector<std::string>& StartMenuShortcuts() {
-  static const std::vector<std::string> names = Distinct(texts::kStartMenuShortcuts);
-  return names;
-}
-
-const std::vector<std::string>& UninstallEntries() {
-  static const std::vector<std::string> entries = Distinct(texts::kUninstallEntries);
-  return entries;
-}
+std::vector<std::string> DesktopShortcuts() { return Distinct(texts::kDesktopShortcuts); }
+std::vector<std::string> StartMenuShortcuts() { return Distinct(texts::kStartMenuShortcuts); }
+std::vector<std::string> UninstallEntries() { return Distinct(texts::kUninstallEntries); }
 
 bool ReadShortcutFolders(ShortcutFolders& out, std::string& error) {
   out = ShortcutFolders();
@@ -273,24 +232,24 @@ bool ResetInstallation(const SeedOptions& options, std::string& error) {
   ShortcutFolders folders;
   if (!ReadShortcutFolders(folders, error)) return false;
   std::vector<std::string> paths = {options.installFolder, kDefaultInstallFolder, kCacheFolder,
-                                    kMlcStudentsFolder,    kNeighbourFolder,      kNeighbourFile,
+                                    kMlcStudentsFolder, lookalike::kFolder, lookalike::kFile,
                                     folders.userDesktop + "\\" + kBackupFolderName};
   std::vector<std::string> desktops, startMenus;
   ShortcutFoldersOf(folders, true, true, desktops, startMenus);
   for (const auto& desktop : desktops) {
     for (const auto& name : DesktopShortcuts()) paths.push_back(desktop + "\\" + name);
-    paths.push_back(desktop + "\\" + kNeighbourShortcut);
+    paths.push_back(desktop + "\\" + lookalike::kShortcut);
   }
   for (const auto& menu : startMenus) {
     paths.push_back(menu + "\\" + kProgramFolder);
-    paths.push_back(menu + "\\" + kNeighbourProgramFolder);
+    paths.push_back(menu + "\\" + lookalike::kProgramFolder);
   }
   bool ok = true;
   for (const auto& path : paths) ok = win32test::DeleteTree(path) && ok;
   if (!ok) error = "could not delete everything a previous seeding made";
   const std::string uninstall = std::string(kUninstallKey) + "\\";
-  bool keys = DeleteKeyTree(kProductKey) && DeleteKeyTree(kNeighbourProductKey) &&
-              DeleteKeyTree(uninstall + kNeighbourUninstallEntry);
+  bool keys = DeleteKeyTree(kProductKey) && DeleteKeyTree(lookalike::kProductKey) &&
+              DeleteKeyTree(uninstall + lookalike::kUninstallEntry);
   for (const auto& entry : UninstallEntries()) keys = DeleteKeyTree(uninstall + entry) && keys;
   if (!keys) error = "could not delete the seeded registry keys";
   return ok && keys;
@@ -301,16 +260,13 @@ bool SeedInstallation(const SeedOptions& options, std::vector<StudentFile>& stud
   students.clear();
   ShortcutFolders folders;
   if (!ResetInstallation(options, error) || !ReadShortcutFolders(folders, error)) return false;
-  if (!SeedFiles(options)) error = "could not create the installation's files";
-  else if (options.studentsFolder && !SeedStudents(options, students))
-    error = "could not create the Students tree";
-  else if (!SeedShortcuts(options, folders)) error = "could not create the shortcuts";
-  else if (!SeedRegistry(options)) error = "could not create the registry keys";
-  else if (!options.manifest.empty() && !PutFile(options.manifest, FormatManifest(students)))
-    error = "could not write " + options.manifest;
-  else
-    return true;
-  return false;
+  SeedLayout layout;
+  AddFiles(options, layout);
+  if (options.studentsFolder) AddStudents(options, layout, students);
+  AddShortcuts(options, folders, layout);
+  AddRegistry(options, layout);
+  if (!options.manifest.empty()) layout.AddFile(options.manifest, FormatManifest(students));
+  return Seed(*MakeWholeMachine(), layout, error);
 }
 
 }  // namespace seed

@@ -7,7 +7,9 @@
 // two subkeys; the four uninstall entries (one nested two levels); the
 // installer cache folder; C:\MLC Students; the product's shortcuts on both
 // desktops and in both Start menus, and in the per-user folders derived from
-// them; and unrelated neighbours that a removal must leave alone.
+// them; and unrelated neighbours that a removal must leave alone, the
+// look-alikes of tests/support/lookalikes.h among them. The layout is
+// described here and laid down by tests/support/installation_seed.h.
 #pragma once
 
 #include <cstdint>
@@ -22,16 +24,10 @@ namespace seed {
 
 constexpr const char* kDefaultInstallFolder = texts::kDefaultFolder;
 constexpr const char* kProductKey = texts::kProductKeyForReading;
-constexpr const char* kNeighbourProductKey = lookalike::kProductKey;
 constexpr const char* kUninstallKey = texts::kUninstallKey;
-constexpr const char* kNeighbourUninstallEntry = lookalike::kUninstallEntry;
 constexpr const char* kCacheFolder = texts::kInstallerCache;
 constexpr const char* kMlcStudentsFolder = "C:\\MLC Students";
-constexpr const char* kNeighbourFolder = lookalike::kFolder;
-constexpr const char* kNeighbourFile = lookalike::kFile;
-constexpr const char* kNeighbourShortcut = lookalike::kShortcut;
 constexpr const char* kProgramFolder = texts::kProgramFolderSuffix + 1;  // under a Start menu
-constexpr const char* kNeighbourProgramFolder = lookalike::kProgramFolder;
 constexpr const char* kBackupFolderName = texts::kBackupName;
 // Where a large student file goes when asked for, alone in its folder
 // (relative to the Students folder).
@@ -40,9 +36,9 @@ constexpr const char* kLargeStudentFile = "Class 3A\\Ada 100\\Videos\\Lesson vid
 // The product's shortcut names on a desktop, and relative to a Start menu,
 // and its uninstall entries (the second one seeded nested): the program's own
 // tables.
-const std::vector<std::string>& DesktopShortcuts();
-const std::vector<std::string>& StartMenuShortcuts();
-const std::vector<std::string>& UninstallEntries();
+std::vector<std::string> DesktopShortcuts();
+std::vector<std::string> StartMenuShortcuts();
+std::vector<std::string> UninstallEntries();
 
 // The folders a removal sweeps for shortcuts, as this machine gives them.
 // The derived ones are formed as the program forms them on systems of major

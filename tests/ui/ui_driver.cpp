@@ -189,15 +189,15 @@ class Journey : public ::testing::Test {
 
   // Whatever does not belong to the product survives every journey.
   void ExpectNeighboursKept() {
-    EXPECT_TRUE(win32test::PathExists(std::string(seed::kNeighbourFolder) + "\\Students\\Keep me.txt"));
-    EXPECT_TRUE(win32test::PathExists(seed::kNeighbourFile));
-    EXPECT_TRUE(check::KeyExists(seed::kNeighbourProductKey));
+    EXPECT_TRUE(win32test::PathExists(std::string(lookalike::kFolder) + "\\Students\\Keep me.txt"));
+    EXPECT_TRUE(win32test::PathExists(lookalike::kFile));
+    EXPECT_TRUE(check::KeyExists(lookalike::kProductKey));
     EXPECT_TRUE(check::KeyExists(std::string(seed::kUninstallKey) + "\\" +
-                                 seed::kNeighbourUninstallEntry));
+                                 lookalike::kUninstallEntry));
     for (const auto* desktop : {&folders_.commonDesktop, &folders_.userDesktop})
-      EXPECT_TRUE(win32test::PathExists(*desktop + "\\" + seed::kNeighbourShortcut)) << *desktop;
+      EXPECT_TRUE(win32test::PathExists(*desktop + "\\" + lookalike::kShortcut)) << *desktop;
     for (const auto* menu : {&folders_.commonStartMenu, &folders_.userStartMenu})
-      EXPECT_TRUE(win32test::PathExists(*menu + "\\" + seed::kNeighbourProgramFolder)) << *menu;
+      EXPECT_TRUE(win32test::PathExists(*menu + "\\" + lookalike::kProgramFolder)) << *menu;
   }
 
   // Nothing at all was changed: everything seeded is in place, the trash is
@@ -321,7 +321,7 @@ TEST_F(Journey, CancelAtThePatiencePromptThenCancelChangesNothing) {
 TEST_F(Journey, TypedFolderIsConfirmedNoThenYes) {
   ASSERT_NO_FATAL_FAILURE(Seed());
   ASSERT_NO_FATAL_FAILURE(Start());
-  const std::string typed = seed::kNeighbourFolder;  // holds no MarloCoach.exe
+  const std::string typed = lookalike::kFolder;  // holds no MarloCoach.exe
   ASSERT_TRUE(drive::SetItemText(main_, kLocation, typed));
 
   ASSERT_NO_FATAL_FAILURE(Remove());
