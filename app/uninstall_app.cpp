@@ -14,8 +14,6 @@ CWinApp& TheApp() { return theApp; }
 // No name: the title comes from the program file's name.
 CUninstallApp::CUninstallApp() : CWinApp(nullptr) {}
 
-CUninstallApp::~CUninstallApp() = default;
-
 BOOL CUninstallApp::InitInstance() {
   Win32Services services;
   CUninstallDlg dlg(services);

@@ -7,7 +7,6 @@
 class CUninstallApp : public CWinApp {
  public:
   CUninstallApp();
-  ~CUninstallApp() override;
 
   BOOL InitInstance() override;
 };

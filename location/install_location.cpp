@@ -1,5 +1,3 @@
-// Start-up and "Browse...": where the product is installed, the system's
-// version and the logged-on user.
 #include "location/install_location.h"
 
 #include "location/location_texts.h"

@@ -5,7 +5,6 @@
 
 #include <string>
 
-#include "removal/code_page.h"
 #include "removal/run_ui.h"
 #include "removal/uninstall_state.h"
 

@@ -230,3 +230,20 @@ class IWindowsServices {
   // up to the first NUL, empty when the call fails.
   virtual bool UserName(std::uint32_t capacity, std::string& name) = 0;
 };
+
+// The machine's code page, asked for when it is first needed (the services
+// may be set up after those who share it are made) and kept from then on.
+class MachineCodePage {
+ public:
+  explicit MachineCodePage(IWindowsServices& services) : m_services(services) {}
+  const AnsiCodePage& Get() {
+    if (!m_loaded) m_codePage = m_services.CodePage();
+    m_loaded = true;
+    return m_codePage;
+  }
+
+ private:
+  IWindowsServices& m_services;
+  AnsiCodePage m_codePage;
+  bool m_loaded = false;
+};

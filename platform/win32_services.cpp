@@ -22,7 +22,11 @@ struct DualSearch {
   bool ansiOnly = false;
 };
 
-DualSearch* ToSearch(FindHandle find) { return reinterpret_cast<DualSearch*>(find); }
+// The search behind a handle; null, with the error a bad handle gives, for none.
+DualSearch* ToSearch(FindHandle find) {
+  if (find == 0) SetLastError(ERROR_INVALID_HANDLE);
+  return reinterpret_cast<DualSearch*>(find);
+}
 
 // A zeroed buffer of `capacity` bytes for a call that is told that capacity.
 // It never has a null data pointer, even for capacity 0: several calls take a
@@ -36,6 +40,13 @@ std::string TextIn(const char* buffer, std::size_t capacity) {
   std::size_t length = 0;
   while (length < capacity && buffer[length] != '\0') ++length;
   return std::string(buffer, length);
+}
+
+// What a call that fills a buffer reports: `out` is the buffer's text when
+// the call succeeded, and empty when it failed.
+bool TextIfDone(bool done, const char* buffer, std::size_t capacity, std::string& out) {
+  out = done ? TextIn(buffer, capacity) : std::string();
+  return done;
 }
 
 void CopyFindData(const WIN32_FIND_DATAA& data, FindData& out) {
@@ -168,10 +179,7 @@ long Win32Services::QueryValue(RegKey key, const std::string& name, std::uint32_
   DWORD size = capacity;
   LONG rc = RegQueryValueExA(ToHkey(key), name.c_str(), nullptr, nullptr,
                              reinterpret_cast<BYTE*>(buffer.data()), &size);
-  if (rc == ERROR_SUCCESS && size <= capacity)
-    data.assign(buffer.data(), size);
-  else
-    data.clear();
+  data = rc == ERROR_SUCCESS && size <= capacity ? std::string(buffer.data(), size) : std::string();
   return rc;
 }
 
@@ -212,8 +220,7 @@ FindHandle Win32Services::FindFirst(const std::string& pattern, FindData& out) {
     SetLastError(ERROR_NOT_ENOUGH_MEMORY);
     return 0;
   }
-  search->ansi = find;
-  search->wide = INVALID_HANDLE_VALUE;
+  *search = DualSearch{find, INVALID_HANDLE_VALUE, false};
   CopyFindData(data, out);
   CheckWithWideEntry(*search, true, pattern, out);
   return reinterpret_cast<FindHandle>(search);
@@ -223,11 +230,7 @@ bool Win32Services::FindNext(FindHandle find, FindData& out) {
   DualSearch* search = ToSearch(find);
   WIN32_FIND_DATAA data{};
   // The ANSI call's error (18 at the end) is what the caller reads next.
-  if (search == nullptr) {
-    SetLastError(ERROR_INVALID_HANDLE);
-    return false;
-  }
-  if (!FindNextFileA(search->ansi, &data)) return false;
+  if (search == nullptr || !FindNextFileA(search->ansi, &data)) return false;
   CopyFindData(data, out);
   CheckWithWideEntry(*search, false, std::string(), out);
   return true;
@@ -235,10 +238,7 @@ bool Win32Services::FindNext(FindHandle find, FindData& out) {
 
 bool Win32Services::CloseFind(FindHandle find) {
   DualSearch* search = ToSearch(find);
-  if (search == nullptr) {
-    SetLastError(ERROR_INVALID_HANDLE);
-    return false;
-  }
+  if (search == nullptr) return false;
   if (search->wide != INVALID_HANDLE_VALUE) FindClose(search->wide);
   const BOOL closed = FindClose(search->ansi);
   HeapFree(GetProcessHeap(), 0, search);
@@ -280,9 +280,7 @@ bool Win32Services::FullPathName(const std::string& path, std::string& full) {
   char buffer[MAX_PATH] = {};
   DWORD length = GetFullPathNameA(path.c_str(), sizeof buffer, buffer, nullptr);
   // A length of the buffer or more is the size the full path would need.
-  bool ok = length != 0 && length < sizeof buffer;
-  full = ok ? TextIn(buffer, sizeof buffer) : std::string();
-  return ok;
+  return TextIfDone(length != 0 && length < sizeof buffer, buffer, sizeof buffer, full);
 }
 
 bool Win32Services::LongPathName(const std::string& path, std::string& longPath) {
@@ -291,9 +289,7 @@ bool Win32Services::LongPathName(const std::string& path, std::string& longPath)
   char buffer[MAX_PATH] = {};
   DWORD length = call ? call(path.c_str(), buffer, sizeof buffer)
                       : LongPathByComponents(path.c_str(), buffer, sizeof buffer);
-  bool ok = length != 0 && length < sizeof buffer;
-  longPath = ok ? TextIn(buffer, sizeof buffer) : std::string();
-  return ok;
+  return TextIfDone(length != 0 && length < sizeof buffer, buffer, sizeof buffer, longPath);
 }
 
 bool Win32Services::IdentityOf(const std::string& path, FileIdentity& out) {
@@ -307,8 +303,8 @@ bool Win32Services::IdentityOf(const std::string& path, FileIdentity& out) {
   CloseHandle(file);
   SetLastError(error);  // the caller sees why the query failed, not the close
   if (!ok) return false;
-  out.volumeSerial = info.dwVolumeSerialNumber;
-  out.fileIndex = (static_cast<std::uint64_t>(info.nFileIndexHigh) << 32) | info.nFileIndexLow;
+  out = {info.dwVolumeSerialNumber,
+         (static_cast<std::uint64_t>(info.nFileIndexHigh) << 32) | info.nFileIndexLow};
   return true;
 }
 
@@ -328,20 +324,16 @@ bool Win32Services::SpecialFolderPath(int csidlFolder, std::string& path) {
   using SpecialFolderCall = BOOL(WINAPI*)(HWND, LPSTR, int, BOOL);
   const auto call = LoadedFunction<SpecialFolderCall>("shell32.dll", "SHGetSpecialFolderPathA");
   char buffer[MAX_PATH] = {};
-  path.clear();
-  if (!(call ? call(nullptr, buffer, csidlFolder, FALSE)
-             : SpecialFolderPathFromItemList(buffer, csidlFolder)))
-    return false;
-  path = TextIn(buffer, sizeof buffer);
-  return true;
+  const BOOL done = call ? call(nullptr, buffer, csidlFolder, FALSE)
+                         : SpecialFolderPathFromItemList(buffer, csidlFolder);
+  return TextIfDone(done != FALSE, buffer, sizeof buffer, path);
 }
 
 bool Win32Services::EnvironmentVariable(const std::string& name, std::string& value) {
   constexpr DWORD kLargest = 32767;  // the longest value a variable can hold
   std::vector<char> buffer(kLargest + 1, '\0');
   DWORD length = GetEnvironmentVariableA(name.c_str(), buffer.data(), kLargest + 1);
-  value = length > 0 && length <= kLargest ? std::string(buffer.data(), length) : std::string();
-  return length > 0 && length <= kLargest;
+  return TextIfDone(length > 0 && length <= kLargest, buffer.data(), length, value);
 }
 
 bool Win32Services::ProfilesDirectory(std::string& path) {
@@ -354,19 +346,13 @@ bool Win32Services::ProfilesDirectory(std::string& path) {
   if (!call) return false;  // the load's or the look-up's error stands
   char buffer[MAX_PATH] = {};
   DWORD size = sizeof buffer;
-  if (!call(buffer, &size)) return false;
-  path = TextIn(buffer, sizeof buffer);
-  return true;
+  return TextIfDone(call(buffer, &size) != FALSE, buffer, sizeof buffer, path);
 }
 
 int Win32Services::ShellFileOperation(WindowHandle owner, unsigned operation,
                                       const char* fromList, unsigned flags) {
-  SHFILEOPSTRUCTA operationInfo{};
-  operationInfo.hwnd = reinterpret_cast<HWND>(owner);
-  operationInfo.wFunc = operation;
-  operationInfo.pFrom = fromList;
-  operationInfo.pTo = nullptr;
-  operationInfo.fFlags = static_cast<FILEOP_FLAGS>(flags);
+  SHFILEOPSTRUCTA operationInfo{reinterpret_cast<HWND>(owner), operation, fromList, nullptr,
+                                 static_cast<FILEOP_FLAGS>(flags), FALSE, nullptr, nullptr};
   return SHFileOperationA(&operationInfo);
 }
 
@@ -379,18 +365,15 @@ void Win32Services::ComUninitialize() { CoUninitialize(); }
 
 ItemList Win32Services::BrowseForFolder(WindowHandle owner, const std::string& title,
                                         unsigned flags) {
-  BROWSEINFOA request{};
-  request.hwndOwner = reinterpret_cast<HWND>(owner);
-  request.ulFlags = flags;
-  request.lpszTitle = title.c_str();
+  BROWSEINFOA request{reinterpret_cast<HWND>(owner), nullptr, nullptr, title.c_str(), flags,
+                      nullptr, 0, 0};
   return reinterpret_cast<ItemList>(SHBrowseForFolderA(&request));
 }
 
 bool Win32Services::PathFromItemList(ItemList items, std::string& path) {
   char buffer[MAX_PATH] = {};
-  BOOL ok = SHGetPathFromIDListA(reinterpret_cast<LPCITEMIDLIST>(items), buffer);
-  path = ok ? TextIn(buffer, sizeof buffer) : std::string();
-  return ok != 0;
+  const BOOL ok = SHGetPathFromIDListA(reinterpret_cast<LPCITEMIDLIST>(items), buffer);
+  return TextIfDone(ok != FALSE, buffer, sizeof buffer, path);
 }
 
 void Win32Services::FreeItemList(ItemList items) {
@@ -403,17 +386,13 @@ bool Win32Services::GetOsVersion(OsVersion& out) {
   info.dwOSVersionInfoSize = sizeof info;
   out = OsVersion();
   if (!GetVersionExA(&info)) return false;
-  out.major = info.dwMajorVersion;
-  out.minor = info.dwMinorVersion;
-  out.build = info.dwBuildNumber;
-  out.platformId = info.dwPlatformId;
+  out = {info.dwMajorVersion, info.dwMinorVersion, info.dwBuildNumber, info.dwPlatformId};
   return true;
 }
 
 bool Win32Services::UserName(std::uint32_t capacity, std::string& name) {
   std::vector<char> buffer = CallBuffer(capacity);
   DWORD size = capacity;
-  BOOL ok = GetUserNameA(buffer.data(), &size);
-  name = ok ? TextIn(buffer.data(), buffer.size()) : std::string();
-  return ok != 0;
+  const BOOL ok = GetUserNameA(buffer.data(), &size);
+  return TextIfDone(ok != FALSE, buffer.data(), buffer.size(), name);
 }

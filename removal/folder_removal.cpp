@@ -1,4 +1,3 @@
-// Steps 2 to 4 and every other deletion of a folder through the shell.
 #include "removal/folder_removal.h"
 
 #include "platform/handles.h"
@@ -23,13 +22,12 @@ bool FolderRemoval::ShellDeleteFolder(WindowHandle owner, const std::string& pat
   return deleted;
 }
 
-std::vector<std::string> FolderRemoval::DeleteProductFolder(const std::string& folder) {
-  std::vector<std::string> lines;
+void FolderRemoval::DeleteProductFolder(const std::string& folder,
+                                        std::vector<std::string>& failures) {
   if (!folder.empty() && (m_guard.IsProtectedText(folder) || MayExist(folder)) &&
       !ShellDeleteFolder(m_ui.MainWindow(), folder))
-    lines.push_back(texts::kFolderLine + folder);
+    failures.push_back(texts::kFolderLine + folder);
   m_ui.SetDetailLine("");
-  return lines;
 }
 
 bool FolderRemoval::MayExist(const std::string& path) {

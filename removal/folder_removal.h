@@ -18,10 +18,10 @@ class FolderRemoval {
   // that does not fit the shell's source list, and one still there after the
   // shell reports success are not deleted: each shows "Could not delete: ".
   bool ShellDeleteFolder(WindowHandle owner, const std::string& path);
-  // One folder of steps 2 to 4, owned by the main window; returns the
-  // failure line when it is left. A folder that is not there is skipped; a
+  // One folder of steps 2 to 4, owned by the main window; one that is left
+  // adds its line to `failures`. A folder that is not there is skipped; a
   // protected one is handed to the deletion, which refuses it.
-  std::vector<std::string> DeleteProductFolder(const std::string& folder);
+  void DeleteProductFolder(const std::string& folder, std::vector<std::string>& failures);
 
  private:
   // An existence test that answers "yes" when it cannot tell.

@@ -1,4 +1,3 @@
-// Which folders no deletion may touch, however they are spelt.
 #include "removal/path_guard.h"
 
 #include "platform/handles.h"
@@ -8,19 +7,9 @@ namespace {
 
 // Folders that hold the system, the programs or the users' files.
 constexpr int kGuardedFolders[] = {
-    csidl::kWindows,
-    csidl::kSystem,
-    csidl::kProgramFiles,
-    csidl::kProgramFilesX86,
-    csidl::kProgramFilesCommon,
-    csidl::kProfile,
-    csidl::kPersonal,
-    csidl::kAppData,
-    csidl::kCommonAppData,
-};
-
-// The native Program Files folders of 64-bit Windows.
-constexpr const char* kNativeProgramFolderVariables[] = {"ProgramW6432", "CommonProgramW6432"};
+    csidl::kWindows, csidl::kSystem, csidl::kProgramFiles, csidl::kProgramFilesX86,
+    csidl::kProgramFilesCommon, csidl::kProfile, csidl::kPersonal, csidl::kAppData,
+    csidl::kCommonAppData};
 
 // Every user's profile is protected, not only the current user's: the
 // folders that stand in the folder that holds the profiles.
@@ -50,13 +39,10 @@ std::string PathGuard::ResolvedPath(const std::string& path, bool& expanded) {
   std::string full;
   if (!m_services.FullPathName(path, full)) return std::string();
   std::string longPath;
-  if (m_services.LongPathName(full, longPath)) {
-    expanded = true;
-    return longPath;
-  }
+  const bool found = m_services.LongPathName(full, longPath);
   // A path that is not there has no other spelling to expand.
-  expanded = winerr::IsAbsence(m_services.LastError());
-  return full;
+  expanded = found || winerr::IsAbsence(m_services.LastError());
+  return found ? longPath : full;
 }
 
 void PathGuard::AddProtectedIdentities(const std::string& folder, std::set<std::string>& seen) {
@@ -106,8 +92,8 @@ void PathGuard::LoadProtectedFolders(const ShellFolders& folders) {
     m_protectedFolders.push_back(buffer);
   }
   // A 32-bit program on 64-bit Windows is shown the x86 folders for both
-  // Program Files queries; the native ones are named only by these.
-  for (const char* variable : kNativeProgramFolderVariables) {
+  // Program Files queries; the native ones are named only by these variables.
+  for (const char* variable : {"ProgramW6432", "CommonProgramW6432"}) {
     m_services.EnvironmentVariable(variable, buffer);
     m_protectedFolders.push_back(buffer);
   }

@@ -7,7 +7,7 @@
 #include <string>
 #include <vector>
 
-#include "removal/code_page.h"
+#include "platform/services.h"
 
 // The four shell folders that one run reads.
 struct ShellFolders {

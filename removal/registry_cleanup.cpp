@@ -1,5 +1,3 @@
-// Step 7: the product key's subkeys and installation value, and the product's
-// uninstall entries, each with everything below it.
 #include "removal/registry_cleanup.h"
 
 #include "removal/engine_texts.h"
@@ -64,9 +62,9 @@ void ReportUnreachableUninstallEntries(IWindowsServices& services,
                                        std::vector<std::string>& lines) {
   for (const char* entry : texts::kUninstallEntries) {
     UniqueKey key(services);
-    long rc =
-        key.Open(kHkeyLocalMachine, std::string(texts::kUninstallKey) + "\\" + entry, kKeyRead);
-    if (rc != winerr::kFileNotFound) lines.push_back(texts::kUninstallLine + std::string(entry));
+    const std::string path = std::string(texts::kUninstallKey) + "\\" + entry;
+    if (key.Open(kHkeyLocalMachine, path, kKeyRead) != winerr::kFileNotFound)
+      lines.push_back(texts::kUninstallLine + std::string(entry));
   }
 }
 
@@ -93,9 +91,9 @@ long DeleteRegistryTree(IWindowsServices& services, RegKey parent, const std::st
   return services.DeleteKey(parent, name);
 }
 
-std::vector<std::string> CleanRegistry(IWindowsServices& services, IRunUi& ui, UniqueKey& holder) {
+void CleanRegistry(IWindowsServices& services, IRunUi& ui, UniqueKey& holder,
+                   std::vector<std::string>& lines) {
   ui.SetTitleLine(texts::kStep7);
-  std::vector<std::string> lines;
 
   long rc = holder.Open(kHkeyLocalMachine, texts::kProductKey, kKeyAllAccess);
   if (rc == winerr::kSuccess) {
@@ -111,11 +109,10 @@ std::vector<std::string> CleanRegistry(IWindowsServices& services, IRunUi& ui, U
   rc = holder.Open(kHkeyLocalMachine, texts::kUninstallKey, kKeyAllAccess);
   if (rc != winerr::kSuccess) {
     if (rc != winerr::kFileNotFound) ReportUnreachableUninstallEntries(services, lines);
-    return lines;
+    return;
   }
   for (const char* entry : texts::kUninstallEntries) {
     if (!IsDeletedOrAbsent(DeleteRegistryTree(services, holder.Get(), entry)))
       lines.push_back(texts::kUninstallLine + std::string(entry));
   }
-  return lines;
 }

@@ -8,9 +8,10 @@
 #include "platform/handles.h"
 #include "removal/run_ui.h"
 
-// Runs the step; returns the failure lines of what is left. `holder` keeps
+// Runs the step; what is left adds its line to `failures`. `holder` keeps
 // the step's last key open until the end of the run.
-std::vector<std::string> CleanRegistry(IWindowsServices& services, IRunUi& ui, UniqueKey& holder);
+void CleanRegistry(IWindowsServices& services, IRunUi& ui, UniqueKey& holder,
+                   std::vector<std::string>& failures);
 
 // Deletes parent\name with every key below it; returns a Windows error code.
 long DeleteRegistryTree(IWindowsServices& services, RegKey parent, const std::string& name);

@@ -1,5 +1,3 @@
-// Steps 5 and 6: the product's desktop and Start-menu shortcuts and its
-// Start-menu folder, for one pair of desktop and Start-menu folders.
 #include "removal/shortcut_sweep.h"
 
 #include "platform/handles.h"
@@ -17,12 +15,12 @@ bool BeyondAnsiReach(const std::string& path, long error) {
   return error == winerr::kFilenameTooLong && path.size() > kLongestAnsiPath;
 }
 
-// One sweep, gathering its failure lines.
+// One sweep, adding its failure lines to the run's.
 struct Sweep {
   IWindowsServices& services;
   IRunUi& ui;
   FolderRemoval& folders;
-  std::vector<std::string> lines;
+  std::vector<std::string>& lines;
 
   // An existence test that answers "yes" when it cannot tell, except that a
   // path longer than the ANSI calls take is absent.
@@ -53,24 +51,24 @@ struct Sweep {
 
 }  // namespace
 
-std::vector<std::string> SweepShortcuts(IWindowsServices& services, IRunUi& ui,
-                                        FolderRemoval& folders, MachineCodePage& codePage,
-                                        const UninstallState& state, const std::string& desktop,
-                                        const std::string& startMenu) {
+void SweepShortcuts(IWindowsServices& services, IRunUi& ui, FolderRemoval& folders,
+                    MachineCodePage& codePage, const UninstallState& state,
+                    const std::string& desktop, const std::string& startMenu,
+                    std::vector<std::string>& failures) {
   // A folder the shell could not supply is empty; it and the folder derived
   // from it are skipped, so no path is ever built on an empty front. A
   // derived folder without a drive is empty too, and skipped.
-  const bool perUser = state.m_osMajor >= 5;
-  Sweep sweep{services, ui, folders, {}};
+  const auto derive = [&](const std::string& folder, const char* lastPart) {
+    return state.m_osMajor >= 5 && !folder.empty()
+               ? DerivePerUserFolder(folder, state.m_userName, lastPart, codePage.Get())
+               : std::string();
+  };
+  Sweep sweep{services, ui, folders, failures};
 
   ui.SetTitleLine(texts::kStep5);
-  if (!desktop.empty()) {
-    sweep.DeleteListedShortcuts(desktop, texts::kDesktopShortcuts);
-    const std::string derived = perUser ? DerivePerUserFolder(desktop, state.m_userName,
-                                                              texts::kDesktopPart, codePage.Get())
-                                        : std::string();
-    if (!derived.empty()) sweep.DeleteListedShortcuts(derived, texts::kDesktopShortcuts);
-  }
+  if (!desktop.empty()) sweep.DeleteListedShortcuts(desktop, texts::kDesktopShortcuts);
+  const std::string userDesktop = derive(desktop, texts::kDesktopPart);
+  if (!userDesktop.empty()) sweep.DeleteListedShortcuts(userDesktop, texts::kDesktopShortcuts);
 
   ui.SetTitleLine(texts::kStep6);
   if (!startMenu.empty()) {
@@ -78,14 +76,10 @@ std::vector<std::string> SweepShortcuts(IWindowsServices& services, IRunUi& ui,
     sweep.DeleteProgramFolder(startMenu);
   }
   ui.SetDetailLine("");
-  const std::string derived =
-      perUser && !startMenu.empty()
-          ? DerivePerUserFolder(startMenu, state.m_userName, texts::kStartMenuPart, codePage.Get())
-          : std::string();
-  if (!derived.empty()) {
-    sweep.DeleteListedShortcuts(derived, texts::kStartMenuShortcuts);
-    sweep.DeleteProgramFolder(derived);
+  const std::string userStartMenu = derive(startMenu, texts::kStartMenuPart);
+  if (!userStartMenu.empty()) {
+    sweep.DeleteListedShortcuts(userStartMenu, texts::kStartMenuShortcuts);
+    sweep.DeleteProgramFolder(userStartMenu);
     ui.SetDetailLine("");
   }
-  return sweep.lines;
 }

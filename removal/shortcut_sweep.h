@@ -10,9 +10,9 @@
 
 // Sweeps `desktop` and `startMenu` and, from major version 5, the folders of
 // the state's user derived from them; program folders go through `folders`.
-// An empty folder (the shell could not supply it) is skipped. Returns the
-// failure lines of what is left.
-std::vector<std::string> SweepShortcuts(IWindowsServices& services, IRunUi& ui,
-                                        FolderRemoval& folders, MachineCodePage& codePage,
-                                        const UninstallState& state, const std::string& desktop,
-                                        const std::string& startMenu);
+// An empty folder (the shell could not supply it) is skipped. What is left
+// adds its line to `failures`.
+void SweepShortcuts(IWindowsServices& services, IRunUi& ui, FolderRemoval& folders,
+                    MachineCodePage& codePage, const UninstallState& state,
+                    const std::string& desktop, const std::string& startMenu,
+                    std::vector<std::string>& failures);

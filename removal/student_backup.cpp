@@ -1,5 +1,3 @@
-// Step 1: the students' data is copied to the user's desktop before anything
-// of the product is deleted. The copy is complete or the whole run stops.
 #include "removal/student_backup.h"
 
 #include "platform/handles.h"
@@ -116,21 +114,20 @@ bool StudentBackup::CopyEntry(const std::string& source, const std::string& dest
 bool StudentBackup::CopyFileWhole(const std::string& from, const std::string& destination,
                                   const std::string& name) {
   const std::string to = destination + "\\" + name;
-  const std::string& temporary = m_temporary;
-  if (temporary.size() > kMaxFilePath) return false;
+  if (m_temporary.size() > kMaxFilePath) return false;
   if (!MadeByThisCopy(to) && IsExistingFile(m_services, to))
     return KeepEarlierEntry(destination, name, false);
   // A temporary file left by an interrupted run is replaced. Windows refuses
   // to overwrite it when the copy made it read-only or hidden.
-  if (!m_services.CopyOneFile(from, temporary, false) &&
-      !(m_services.ClearFileAttributes(temporary) &&
-        m_services.CopyOneFile(from, temporary, false)))
+  if (!m_services.CopyOneFile(from, m_temporary, false) &&
+      !(m_services.ClearFileAttributes(m_temporary) &&
+        m_services.CopyOneFile(from, m_temporary, false)))
     return false;
-  RecordMade(temporary, false);
-  if (!m_services.RenameFile(temporary, to)) return false;
+  RecordMade(m_temporary, false);
+  if (!m_services.RenameFile(m_temporary, to)) return false;
   if (!m_intoNewFolder) {
     m_made.back().first = to;
-    m_madeKeys.erase(Comparable(temporary));
+    m_madeKeys.erase(Comparable(m_temporary));
     m_madeKeys.insert(Comparable(to));
   }
   return true;
@@ -171,15 +168,10 @@ std::string StudentBackup::Comparable(const std::string& path) {
   return ComparablePath(path, m_codePage.Get());
 }
 
-// Deletes what the copy made, the last first; stops at the first failure,
-// which has shown its message.
 void StudentBackup::UndoCopy(const std::string& userDesktop) {
   m_services.SetCurrentDir(userDesktop);  // so that no folder to be removed is in use
-  for (auto made = m_made.rbegin(); made != m_made.rend(); ++made) {
-    const bool done =
-        made->second ? RemoveBackupFolder(made->first) : DeleteBackupFile(made->first);
-    if (!done) return;
-  }
+  for (auto made = m_made.rbegin(); made != m_made.rend(); ++made)
+    if (!(made->second ? RemoveBackupFolder(made->first) : DeleteBackupFile(made->first))) return;
 }
 
 bool StudentBackup::DeleteFolderTree(std::string& parent, const std::string& name) {
@@ -191,22 +183,20 @@ bool StudentBackup::DeleteFolderTree(std::string& parent, const std::string& nam
   if (!m_services.SetCurrentDir(WithSingleSeparators(folder, m_codePage.Get()))) return false;
   if (!FindFile(m_services, WithSingleSeparators(parent + "\\" + name + "*.*", m_codePage.Get())))
     return false;
-  const WalkEnd end = WalkFolder(m_services, WithSingleSeparators(folder + "\\*", m_codePage.Get()),
-                                 [&](const FindData& entry) {
-                                   // A linked folder is neither entered nor removed:
-                                   // RemoveDirectoryA of a link deletes the empty folder it leads
-                                   // to under Wine (the link stays). The folder then cannot go,
-                                   // which is said.
-                                   if (IsLinkedFolder(entry)) {
-                                     ReportFolderKept(folder + "\\" + entry.name);
-                                     return false;
-                                   }
-                                   // A subfolder's deletion may give `folder` a trailing backslash.
-                                   return IsFolder(entry)
-                                              ? DeleteFolderTree(folder, entry.name)
-                                              : DeleteBackupFile(folder + "\\" + entry.name);
-                                 });
-  if (end == WalkEnd::Stopped) return false;
+  // A linked folder is neither entered nor removed: RemoveDirectoryA of a
+  // link deletes the empty folder it leads to under Wine (the link stays).
+  // The folder then cannot go, which is said. A subfolder's deletion may
+  // give `folder` a trailing backslash.
+  const auto deleteEntry = [&](const FindData& entry) {
+    if (IsLinkedFolder(entry)) {
+      ReportFolderKept(folder + "\\" + entry.name);
+      return false;
+    }
+    return IsFolder(entry) ? DeleteFolderTree(folder, entry.name)
+                           : DeleteBackupFile(folder + "\\" + entry.name);
+  };
+  const std::string pattern = WithSingleSeparators(folder + "\\*", m_codePage.Get());
+  if (WalkFolder(m_services, pattern, deleteEntry) == WalkEnd::Stopped) return false;
   // A trailing 0x5C that ends a double-byte character is no separator.
   if (!parent.empty() &&
       WithoutTrailingBackslashes(parent, m_codePage.Get()).size() == parent.size())

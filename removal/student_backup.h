@@ -8,7 +8,6 @@
 #include <utility>
 #include <vector>
 
-#include "removal/code_page.h"
 #include "removal/run_ui.h"
 
 class StudentBackup {

@@ -1,5 +1,3 @@
-// The remove button: confirmations, the seven steps in their order, and the
-// final report; and the start-up and "Browse..." calls of the main window.
 #include "removal/uninstall_engine.h"
 
 #include "location/install_location.h"
@@ -7,14 +5,6 @@
 #include "removal/path_rules.h"
 #include "removal/registry_cleanup.h"
 #include "removal/shortcut_sweep.h"
-
-namespace {
-
-void Append(std::vector<std::string>& failures, const std::vector<std::string>& lines) {
-  failures.insert(failures.end(), lines.begin(), lines.end());
-}
-
-}  // namespace
 
 UninstallEngine::UninstallEngine(IWindowsServices& services, IRunUi& ui, UninstallState& state)
     : m_services(services),
@@ -68,20 +58,18 @@ RunOutcome UninstallEngine::RunOnce(const std::string& typedLocation) {
 
   std::vector<std::string>& failures = m_state.m_failures;
   m_ui.SetTitleLine(texts::kStep2);
-  Append(failures,
-         m_folders.DeleteProductFolder(StudentsFolderFor(m_state.m_location, m_codePage.Get())));
+  m_folders.DeleteProductFolder(StudentsFolderFor(m_state.m_location, m_codePage.Get()), failures);
   m_ui.SetTitleLine(texts::kStep3);
-  Append(failures, m_folders.DeleteProductFolder(texts::kInstallerCache));
+  m_folders.DeleteProductFolder(texts::kInstallerCache, failures);
   m_ui.SetTitleLine(texts::kStep4);
-  Append(failures,
-         m_folders.DeleteProductFolder(FolderPathOf(m_state.m_location, m_codePage.Get())));
+  m_folders.DeleteProductFolder(FolderPathOf(m_state.m_location, m_codePage.Get()), failures);
 
-  Append(failures, SweepShortcuts(m_services, m_ui, m_folders, m_codePage, m_state,
-                                  folders.commonDesktop, folders.commonStartMenu));
-  Append(failures, SweepShortcuts(m_services, m_ui, m_folders, m_codePage, m_state,
-                                  folders.userDesktop, folders.userStartMenu));
+  SweepShortcuts(m_services, m_ui, m_folders, m_codePage, m_state, folders.commonDesktop,
+                 folders.commonStartMenu, failures);
+  SweepShortcuts(m_services, m_ui, m_folders, m_codePage, m_state, folders.userDesktop,
+                 folders.userStartMenu, failures);
   UniqueKey registryHolder(m_services);  // closed when the run ends, after the report
-  Append(failures, CleanRegistry(m_services, m_ui, registryHolder));
+  CleanRegistry(m_services, m_ui, registryHolder, failures);
 
   m_ui.DestroyProgress();
   ShowFinalReport();

@@ -1,5 +1,5 @@
-// The main window's engine: start-up, "Browse..." and the removal run, which
-// calls the steps in their fixed order and owns the failure list.
+// The main window's engine: "Browse..." and the removal run, which calls
+// the steps in their fixed order and owns the failure list.
 #pragma once
 
 #include <string>

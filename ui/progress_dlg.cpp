@@ -6,8 +6,6 @@
 
 CProgressDlg::CProgressDlg(CWnd* parent) : CDialog(IDD_PROGRESS, parent) {}
 
-CProgressDlg::~CProgressDlg() = default;
-
 void CProgressDlg::SetStepText(std::string text) { m_stepText = std::move(text); }
 
 void CProgressDlg::DoDataExchange(CDataExchange& dx) {

@@ -11,7 +11,6 @@
 class CProgressDlg : public CDialog {
  public:
   explicit CProgressDlg(CWnd* parent = nullptr);
-  ~CProgressDlg() override;
 
   // Keeps the text that the title line receives when the window is next
   // created; a window that already exists is not touched.

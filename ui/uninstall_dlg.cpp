@@ -23,15 +23,16 @@ constexpr UINT kSysCommandMask = 0xFFF0;
 constexpr UINT kRedrawNow = 0x105;
 
 UINT BoxFlags(BoxStyle style) {
-  switch (style) {
-    case BoxStyle::OkCancel:
-      return MB_OKCANCEL;
-    case BoxStyle::YesNo:
-      return MB_YESNO;
-    case BoxStyle::Ok:
-    default:
-      return MB_OK;
-  }
+  return style == BoxStyle::OkCancel ? MB_OKCANCEL : style == BoxStyle::YesNo ? MB_YESNO : MB_OK;
+}
+
+// The line is written only while the progress window exists: its controls'
+// handles die with it. The run dispatches no messages, so the window is
+// painted at once after each change.
+void WriteProgressLine(CProgressDlg& progress, CStatic& line, const std::string& text) {
+  if (!progress.IsWindow()) return;
+  line.SetWindowText(text);
+  ::UpdateWindow(progress.GetSafeHwnd());
 }
 
 }  // namespace
@@ -41,8 +42,6 @@ CUninstallDlg::CUninstallDlg(IWindowsServices& services, CWnd* parent)
       m_services(services),
       m_engine(services, *this, m_state),
       m_hIcon(TheApp().LoadIcon(IDI_PROGRAM)) {}
-
-CUninstallDlg::~CUninstallDlg() = default;
 
 void CUninstallDlg::DoDataExchange(CDataExchange& dx) {
   CDialog::DoDataExchange(dx);
@@ -59,13 +58,9 @@ BOOL CUninstallDlg::OnInitDialog() {
   SendMessage(WM_SETICON, ICON_SMALL, reinterpret_cast<LPARAM>(m_hIcon));
 
   m_state.m_location = FindInstallLocation(m_services);
-  if (!m_state.m_location.empty()) {
-    m_status.SetWindowText(kFoundText);
-    m_locationEdit.SetWindowText(m_state.m_location);
-  } else {
-    m_status.SetWindowText(kNotFoundText);
-    m_locationEdit.SetWindowText(kNotFoundLocation);
-  }
+  const bool found = !m_state.m_location.empty();
+  m_status.SetWindowText(found ? kFoundText : kNotFoundText);
+  m_locationEdit.SetWindowText(found ? m_state.m_location : std::string(kNotFoundLocation));
 
   RecordSystemInfo(m_services, m_state);
   m_saveCheck.SetCheck(BST_CHECKED);
@@ -92,12 +87,10 @@ bool CUninstallDlg::OnPaint() {
   if (!::IsIconic(m_hWnd)) return CDialog::OnPaint();
   CPaintDC dc(*this);
   SendMessage(WM_ICONERASEBKGND, reinterpret_cast<WPARAM>(dc.GetSafeHdc()), 0);
-  const int cxIcon = ::GetSystemMetrics(SM_CXICON);
-  const int cyIcon = ::GetSystemMetrics(SM_CYICON);
   RECT client = {};
   ::GetClientRect(m_hWnd, &client);
-  const int x = CentredIconOffset(client.right - client.left, cxIcon);
-  const int y = CentredIconOffset(client.bottom - client.top, cyIcon);
+  const int x = CentredIconOffset(client.right - client.left, ::GetSystemMetrics(SM_CXICON));
+  const int y = CentredIconOffset(client.bottom - client.top, ::GetSystemMetrics(SM_CYICON));
   ::DrawIcon(dc.GetSafeHdc(), x, y, m_hIcon);
   return true;
 }
@@ -117,26 +110,16 @@ void CUninstallDlg::OnOK() {
   // engine ignores it, and the save box is not read in the middle of a run.
   if (m_engine.IsBusy()) return;
   m_state.m_saveStudentData = m_saveCheck.GetCheck() != BST_UNCHECKED;
-  if (m_engine.Run(m_locationEdit.GetWindowText()) == RunOutcome::Finished) {
-    CDialog::OnOK();
-  }
+  if (m_engine.Run(m_locationEdit.GetWindowText()) == RunOutcome::Finished) CDialog::OnOK();
 }
 
 BoxAnswer CUninstallDlg::ShowMessage(const std::string& text, const char* caption,
                                      BoxStyle style) {
   // No icon flag and MB_DEFBUTTON1: the first button (OK or Yes) is the default.
   const int answer = MessageBox(text.c_str(), caption, BoxFlags(style) | MB_DEFBUTTON1);
-  switch (answer) {
-    case IDOK:
-      return BoxAnswer::Ok;
-    case IDYES:
-      return BoxAnswer::Yes;
-    case IDNO:
-      return BoxAnswer::No;
-    default:
-      // IDCANCEL, and 0 when the box could not be shown: never a consent.
-      return BoxAnswer::Cancel;
-  }
+  // IDCANCEL, and 0 when the box could not be shown, are never a consent.
+  return answer == IDOK || answer == IDYES || answer == IDNO ? static_cast<BoxAnswer>(answer)
+                                                             : BoxAnswer::Cancel;
 }
 
 WindowHandle CUninstallDlg::MainWindow() { return reinterpret_cast<WindowHandle>(m_hWnd); }
@@ -151,25 +134,16 @@ void CUninstallDlg::SetStepText(const std::string& text) { m_progress.SetStepTex
 
 bool CUninstallDlg::CreateProgress() { return m_progress.Create(IDD_PROGRESS); }
 
-// The lines are written only while the progress window exists: its controls'
-// handles die with it. The run dispatches no messages, so the window is
-// painted at once after each change.
 void CUninstallDlg::SetTitleLine(const std::string& text) {
-  if (!m_progress.IsWindow()) return;
-  m_progress.m_titleLine.SetWindowText(text);
-  ::UpdateWindow(m_progress.GetSafeHwnd());
+  WriteProgressLine(m_progress, m_progress.m_titleLine, text);
 }
 
 void CUninstallDlg::SetDetailLine(const std::string& text) {
-  if (!m_progress.IsWindow()) return;
-  m_progress.m_detailLine.SetWindowText(text);
-  ::UpdateWindow(m_progress.GetSafeHwnd());
+  WriteProgressLine(m_progress, m_progress.m_detailLine, text);
 }
 
 void CUninstallDlg::RedrawProgress() {
-  if (m_progress.IsWindow()) {
-    ::RedrawWindow(m_progress.GetSafeHwnd(), nullptr, nullptr, kRedrawNow);
-  }
+  if (m_progress.IsWindow()) ::RedrawWindow(m_progress.GetSafeHwnd(), nullptr, nullptr, kRedrawNow);
 }
 
 void CUninstallDlg::BringProgressToTop() {

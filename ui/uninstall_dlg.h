@@ -16,7 +16,6 @@
 class CUninstallDlg : public CDialog, public IRunUi {
  public:
   explicit CUninstallDlg(IWindowsServices& services, CWnd* parent = nullptr);
-  ~CUninstallDlg() override;
 
   // IRunUi
   BoxAnswer ShowMessage(const std::string& text, const char* caption,

@@ -11,11 +11,10 @@ void CDataExchange::Control(int id, CWnd& control) {
 void CDataExchange::Text(int id, std::string& text) {
   CWnd item;
   item.Attach(::GetDlgItem(m_dialog, id));
-  if (m_fromWindow) {
+  if (m_fromWindow)
     text = item.GetWindowText();
-  } else {
+  else
     item.SetWindowText(text);
-  }
 }
 
 CDialog::CDialog(UINT templateId, CWnd* parent) : m_templateId(templateId), m_parent(parent) {}
@@ -27,8 +26,7 @@ CDialog::~CDialog() {
 HWND CDialog::OwnerWindow(CWnd* parent) const {
   if (parent != nullptr) return parent->GetSafeHwnd();
   const CWnd* main = TheApp().m_pMainWnd;
-  if (main == nullptr || main == this) return nullptr;
-  return main->GetSafeHwnd();
+  return main == nullptr || main == this ? nullptr : main->GetSafeHwnd();
 }
 
 INT_PTR CDialog::DoModal() {
@@ -46,10 +44,7 @@ bool CDialog::Create(UINT templateId, CWnd* parent) {
   return created != nullptr;
 }
 
-bool CDialog::DestroyWindow() {
-  if (m_hWnd == nullptr) return false;
-  return ::DestroyWindow(m_hWnd) != FALSE;
-}
+bool CDialog::DestroyWindow() { return m_hWnd != nullptr && ::DestroyWindow(m_hWnd) != FALSE; }
 
 void CDialog::EndDialog(int result) {
   if (m_hWnd != nullptr) ::EndDialog(m_hWnd, result);
