@@ -1,6 +1,5 @@
-// Where the product is installed: found at start-up, chosen with "Browse...",
-// confirmed when MarloCoach.exe is not in it; and the system's version and
-// the logged-on user, recorded at start-up.
+// Where the product is installed (found, browsed for, confirmed), and the
+// system's version and logged-on user, recorded at start-up.
 #pragma once
 
 #include <string>
@@ -8,16 +7,14 @@
 #include "removal/run_ui.h"
 #include "removal/uninstall_state.h"
 
-// The installation folder from the registry or the default folder; empty
-// when none is found.
+// The installation folder from the registry, else the default; empty if none.
 std::string FindInstallLocation(IWindowsServices& services);
 
 // Records the version (zeroed first, so a failed query gives 0) and, from
 // major version 5, the logged-on user's name.
 void RecordSystemInfo(IWindowsServices& services, UninstallState& state);
 
-// True when `folder` holds MarloCoach.exe, or the user says it is the
-// product's folder all the same.
+// True when `folder` holds MarloCoach.exe, or the user confirms it all the same.
 bool ConfirmInstallFolder(IWindowsServices& services, IRunUi& ui, MachineCodePage& codePage,
                           const std::string& folder);
 

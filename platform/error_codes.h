@@ -1,5 +1,4 @@
-// The Windows error codes that the program, its removal logic and the
-// machines it runs against (Windows itself, the simulated one) look at.
+// The Windows error codes the program and its machines (real and simulated) use.
 #pragma once
 
 namespace winerr {
@@ -29,10 +28,9 @@ constexpr long kNoMoreItems = 259;
 constexpr long kNotADirectory = 267;       // ERROR_DIRECTORY
 constexpr long kKeyDeleted = 1018;
 
-// True for the codes that say a file or folder is not there. A drive that is
-// not ready, a network path or share that cannot be reached, a drive letter
-// that is not mapped now and every other failure cannot tell: the object may
-// well exist. A malformed name names nothing that could exist.
+// True for the codes that say a file or folder is not there (a malformed
+// name included). A drive not ready, an unreachable share, an unmapped
+// letter and every other failure cannot tell: the object may well exist.
 inline bool IsAbsence(long error) {
   return error == kFileNotFound || error == kPathNotFound || error == kNoMoreFiles ||
          error == kInvalidName || error == kBadPathName;

@@ -1,12 +1,10 @@
-// One small owner per kind of handle that the services hand out. Each closes
-// its handle through the services when it goes out of scope, so every path
-// out of an operation releases what the operation acquired.
+// One small owner per kind of handle the services hand out, closing it
+// through the services on every path out of scope.
 #pragma once
 
 #include "platform/services.h"
 
-// Owns a handle of kind `Handle` and gives it back through `Release` when it
-// goes out of scope or is replaced; 0 holds nothing.
+// Owns a `Handle`, given back through `Release` when dropped; 0 is none.
 template <class Handle, auto Release>
 class UniqueHandle {
  public:
@@ -35,8 +33,7 @@ using UniqueItemList = UniqueHandle<ItemList, &IWindowsServices::FreeItemList>;
 class UniqueKey : public UniqueHandle<RegKey, &IWindowsServices::CloseKey> {
  public:
   using UniqueHandle::UniqueHandle;
-  // Opens parent\path into this holder. On success the key held before is
-  // closed and the new one takes its place; on failure nothing changes.
+  // Opens parent\path in place of the key held; on failure nothing changes.
   long Open(RegKey parent, const std::string& path, std::uint32_t access) {
     RegKey opened = 0;
     const long rc = m_services->OpenKey(parent, path, access, opened);
@@ -49,8 +46,7 @@ class UniqueKey : public UniqueHandle<RegKey, &IWindowsServices::CloseKey> {
 class UniqueFind : public UniqueHandle<FindHandle, &IWindowsServices::CloseFind> {
  public:
   using UniqueHandle::UniqueHandle;
-  // Starts a search, ending the one held before; false when nothing can be
-  // enumerated.
+  // Starts a search, ending the one held; false when nothing can be listed.
   bool First(const std::string& pattern, FindData& out) {
     Reset();
     m_handle = m_services->FindFirst(pattern, out);
@@ -75,23 +71,20 @@ class ComScope {
   bool m_initialised;
 };
 
-// The framework's existence test: true when FindFirstFileA finds any entry
-// matching the path or pattern. A path ending in a backslash (a drive root
-// included) never matches, on Windows as on the simulated machine.
+// The existence test: FindFirstFileA finds an entry matching the path or
+// pattern. A path ending in a backslash (a drive root too) never matches.
 inline bool FindFile(IWindowsServices& services, const std::string& pathOrPattern) {
   UniqueFind find(services);
   FindData data;
   return find.First(pathOrPattern, data);
 }
 
-// How a walk of a folder ended: nothing could be enumerated; the visitor
-// asked to stop; every entry was handed over (the search ended with 18); the
-// search ended for another reason, so entries were missed.
+// How a walk ended: nothing enumerated; the visitor stopped it; every entry
+// handed over (the search ended with 18); broken off, entries missed.
 enum class WalkEnd { NotStarted, Stopped, Complete, BrokenOff };
 
-// Enumerates `pattern` (normally folder + "\*"), skips "." and "..", and
-// hands each entry to `visit` until it returns false. The search is closed
-// before the walk returns, on every path out.
+// Hands each entry of `pattern` (folder + "\*") but "." and ".." to `visit`
+// until it returns false; the search is closed on every path out.
 template <class Visit>
 WalkEnd WalkFolder(IWindowsServices& services, const std::string& pattern, Visit visit) {
   UniqueFind find(services);

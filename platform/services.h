@@ -1,11 +1,9 @@
-// The Windows services the program uses, as one abstract interface.
-//
-// Every method stands for one ANSI Windows call (or a tiny fixed group of them)
-// and reports the way that call does: registry methods return Windows error
-// codes, the others a success flag with the error code available from
-// LastError(). Paths are ANSI-code-page texts with backslash separators.
-// Nothing here throws, and nothing here needs <windows.h>: the removal and
-// location logic compile and run on any host against the simulated machine.
+// The Windows services the program uses, as one abstract interface. Every
+// method stands for one ANSI Windows call (or a tiny fixed group) and reports
+// as it does: registry methods return error codes, the others a success flag
+// with the code from LastError(). Paths are ANSI texts with backslashes.
+// Nothing here throws or needs <windows.h>: the removal and location logic
+// run on any host against the simulated machine.
 #pragma once
 
 #include <bitset>
@@ -32,8 +30,7 @@ constexpr std::uint32_t kAttrSystem = 0x4;
 constexpr std::uint32_t kAttrDirectory = 0x10;
 constexpr std::uint32_t kAttrArchive = 0x20;
 constexpr std::uint32_t kAttrNormal = 0x80;
-// A link (junction, symbolic link; a Unix symbolic link under Wine): a
-// folder entry with this bit leads somewhere else.
+// A link (junction, symbolic link; a Unix one under Wine) leads elsewhere.
 constexpr std::uint32_t kAttrReparsePoint = 0x400;
 
 // GetDriveTypeA results the program tells apart.
@@ -79,9 +76,8 @@ using ItemList = std::uintptr_t;
 struct FindData {
   std::string name;             // cFileName
   std::uint32_t attributes = 0; // dwFileAttributes
-  // The entry's real (wide) name cannot be spelt in the ANSI code page:
-  // `name` is a best-fit stand-in ("?" or a look-alike such as "a" for a
-  // fullwidth "a") that names another entry or none at all.
+  // The real (wide) name cannot be spelt in the ANSI code page: `name` is a
+  // stand-in ("?", or "a" for a fullwidth "a") naming another entry or none.
   bool nameNotAnsi = false;
 };
 
@@ -93,8 +89,8 @@ struct OsVersion {
   std::uint32_t platformId = 0;
 };
 
-// Where a file or folder lives, as GetFileInformationByHandle tells it: two
-// paths name the same object exactly when their identities are equal.
+// Where a file or folder lives (GetFileInformationByHandle): two paths name
+// the same object exactly when their identities are equal.
 struct FileIdentity {
   std::uint32_t volumeSerial = 0;
   std::uint64_t fileIndex = 0;
@@ -107,22 +103,19 @@ struct FileIdentity {
   }
 };
 
-// The ANSI code page: its number and its lead bytes. In a double-byte code
-// page (932, 936, 949, 950) a lead byte and the byte after it are one
-// character, and that second byte may be 0x5C, the backslash, so path texts
-// are walked character by character, never byte by byte.
+// The ANSI code page: its number and lead bytes. In a double-byte code page
+// (932, 936, 949, 950) a lead byte and the next byte, which may be 0x5C (the
+// backslash), are one character: paths are walked by character, not byte.
 struct AnsiCodePage {
   std::uint32_t id = 1252;
   std::bitset<256> leadBytes;  // none in a single-byte code page
 
   bool IsLeadByte(char c) const { return leadBytes.test(static_cast<unsigned char>(c)); }
-  // Bytes in the character that starts at `pos` (as CharNextA steps): two for
-  // a lead byte followed by another byte, else one.
+  // Bytes in the character at `pos` (as CharNextA steps): 2 for a lead byte and its follower.
   std::size_t CharLength(const std::string& text, std::size_t pos) const {
     return IsLeadByte(text[pos]) && pos + 1 < text.size() && text[pos + 1] != '\0' ? 2 : 1;
   }
-  // Where the last character of `text` starts (as CharPrevA from the end
-  // finds it); text.size() for an empty text.
+  // Where the last character starts (CharPrevA from the end); size() when empty.
   std::size_t LastCharStart(const std::string& text) const {
     std::size_t last = text.size();
     for (std::size_t pos = 0; pos < text.size(); pos += CharLength(text, pos)) last = pos;
@@ -138,14 +131,12 @@ class IWindowsServices {
   // RegOpenKeyExA(parent, path, 0, access, &out).
   virtual long OpenKey(RegKey parent, const std::string& path,
                        std::uint32_t access, RegKey& out) = 0;
-  // RegQueryValueExA(key, name, no reserved, no type, buffer, &size) with a
-  // buffer of `capacity` bytes. On 0, `data` holds the `size` bytes that the
-  // call wrote (a string value's data includes its terminating NUL when the
-  // value was stored with one). 234 (more data) when the value does not fit.
+  // RegQueryValueExA(key, name, ..., buffer of `capacity` bytes, &size). On 0,
+  // `data` holds the `size` bytes written (a string's NUL too, if stored with
+  // one); 234 (more data) when the value does not fit.
   virtual long QueryValue(RegKey key, const std::string& name,
                           std::uint32_t capacity, std::string& data) = 0;
-  // RegEnumKeyExA(key, index, name, &size, ..., no class, &time) with a name
-  // buffer of `capacity` characters (the terminating NUL included).
+  // RegEnumKeyExA(key, index, name buffer of `capacity` with its NUL, ...).
   virtual long EnumKey(RegKey key, std::uint32_t index, std::uint32_t capacity,
                        std::string& name) = 0;
   virtual long DeleteKey(RegKey parent, const std::string& name) = 0;  // RegDeleteKeyA
@@ -154,41 +145,34 @@ class IWindowsServices {
 
   // --- Files (success flags; LastError() tells why a call failed) ---
   virtual bool SetCurrentDir(const std::string& path) = 0;  // SetCurrentDirectoryA
-  // FindFirstFileA(pattern, &data); returns 0 when nothing can be enumerated.
-  // A wide search of the same pattern runs alongside (FindFirstFileW and
-  // FindNextFileW, entry for entry) to fill FindData::nameNotAnsi. Where the
-  // wide search is not implemented (Windows 95, 98, Me), a "?" in the ANSI
-  // name fills it: the code page could not hold the name.
+  // FindFirstFileA(pattern, &data); 0 when nothing can be enumerated. A wide
+  // search runs alongside, entry for entry, to fill FindData::nameNotAnsi;
+  // where it is not implemented (95, 98, Me), a "?" in the ANSI name does.
   virtual FindHandle FindFirst(const std::string& pattern, FindData& out) = 0;
   virtual bool FindNext(FindHandle find, FindData& out) = 0;  // FindNextFileA
   virtual bool CloseFind(FindHandle find) = 0;                // FindClose
   virtual bool MakeDirectory(const std::string& path) = 0;    // CreateDirectoryA(path, NULL)
   virtual bool CopyOneFile(const std::string& from, const std::string& to,
                            bool failIfExists) = 0;            // CopyFileA
-  // MoveFileA(from, to): renames a file (a read-only one too) and never
-  // replaces one: when `to` exists the call fails with 183 (already exists).
+  // MoveFileA: renames a file (read-only too), never replacing one (183).
   virtual bool RenameFile(const std::string& from, const std::string& to) = 0;
   virtual bool RemoveFile(const std::string& path) = 0;       // DeleteFileA
   virtual bool RemoveDir(const std::string& path) = 0;        // RemoveDirectoryA
-  // Clears a file's attributes (read-only, hidden, system, archive) while its
-  // times stay as they are, but only if the file can be opened for reading.
-  // Returns false, changing nothing, when it cannot be opened.
+  // Clears a file's attributes, keeping its times, if it opens for reading;
+  // false, changing nothing, when it does not.
   virtual bool ClearFileAttributes(const std::string& path) = 0;
   virtual long LastError() = 0;  // GetLastError
 
   // --- Path identity, drives and the code page ---
   // GetFullPathNameA into a 260-byte buffer; `full` is empty when it fails.
   virtual bool FullPathName(const std::string& path, std::string& full) = 0;
-  // GetLongPathNameA into a 260-byte buffer: short (8.3) names replaced by
-  // the long ones. Fails when the path does not exist. Looked up at run time;
-  // where the system lacks it (95, NT 4.0), each component is resolved by
-  // FindFirstFileA instead, with the same result.
+  // GetLongPathNameA into a 260-byte buffer; fails when the path is not there.
+  // Where the system lacks it (95, NT 4.0), FindFirstFileA per component.
   virtual bool LongPathName(const std::string& path, std::string& longPath) = 0;
-  // CreateFileA(path, no access, full sharing, OPEN_EXISTING,
-  // FILE_FLAG_BACKUP_SEMANTICS) so that a folder opens too, then
-  // GetFileInformationByHandle and CloseHandle. `out` is zeroed on failure.
-  // Windows 95, 98 and Me open no folder and refuse FILE_SHARE_DELETE: there
-  // it always fails, and callers compare paths instead.
+  // CreateFileA(path, no access, full sharing, OPEN_EXISTING, backup
+  // semantics, so folders open too), GetFileInformationByHandle, CloseHandle;
+  // `out` is zeroed on failure. It always fails on 95, 98 and Me (no folder
+  // opens, FILE_SHARE_DELETE is refused): callers compare paths there.
   virtual bool IdentityOf(const std::string& path, FileIdentity& out) = 0;
   // GetDriveTypeA(rootPath), rootPath like "C:\" or "\\server\share\".
   virtual unsigned DriveType(const std::string& rootPath) = 0;
@@ -196,21 +180,17 @@ class IWindowsServices {
   virtual AnsiCodePage CodePage() = 0;
 
   // --- Shell ---
-  // SHGetSpecialFolderPathA(no owner, 260-byte buffer, folder, no creation).
-  // `path` is emptied first and stays empty when the call fails. Looked up at
-  // run time; where the shell lacks it (95 and NT 4.0 without the desktop
-  // update), SHGetSpecialFolderLocation and SHGetPathFromIDListA instead.
+  // SHGetSpecialFolderPathA(no owner, 260 bytes, folder, no creation); empty
+  // on failure. Where the shell lacks it (95, NT 4.0 without the desktop
+  // update), SHGetSpecialFolderLocation and SHGetPathFromIDListA.
   virtual bool SpecialFolderPath(int csidlFolder, std::string& path) = 0;
-  // GetEnvironmentVariableA(name, buffer of 32767); `value` is empty when the
-  // variable is not set.
+  // GetEnvironmentVariableA(name, 32767 bytes); empty when not set.
   virtual bool EnvironmentVariable(const std::string& name, std::string& value) = 0;
-  // GetProfilesDirectoryA: the folder that holds the user profiles. Found at
-  // run time in userenv.dll, which systems before major version 5 lack:
-  // there the call fails.
+  // GetProfilesDirectoryA, found at run time in userenv.dll; fails before
+  // major version 5, which lacks it.
   virtual bool ProfilesDirectory(std::string& path) = 0;
-  // SHFileOperationA with wFunc `operation`, pFrom `fromList` (a list of
-  // NUL-terminated paths ended by a second NUL), no pTo, fFlags `flags`.
-  // Returns the call's result: 0 is success.
+  // SHFileOperationA(wFunc, pFrom: paths each ended by a NUL and the list by
+  // a second one, no pTo, fFlags); its result, 0 for success.
   virtual int ShellFileOperation(WindowHandle owner, unsigned operation,
                                  const char* fromList, unsigned flags) = 0;
   virtual bool ComInitialize() = 0;    // CoInitialize(NULL) succeeded (S_OK or S_FALSE)
@@ -226,13 +206,11 @@ class IWindowsServices {
   // --- System ---
   // GetVersionExA on a zeroed OSVERSIONINFOA of size 148; `out` stays zero on failure.
   virtual bool GetOsVersion(OsVersion& out) = 0;
-  // GetUserNameA with a buffer of `capacity` characters; `name` is the text
-  // up to the first NUL, empty when the call fails.
+  // GetUserNameA(buffer of `capacity`): the text up to its NUL; empty on failure.
   virtual bool UserName(std::uint32_t capacity, std::string& name) = 0;
 };
 
-// The machine's code page, asked for when it is first needed (the services
-// may be set up after those who share it are made) and kept from then on.
+// The machine's code page, asked for on first use and kept from then on.
 class MachineCodePage {
  public:
   explicit MachineCodePage(IWindowsServices& services) : m_services(services) {}

@@ -6,12 +6,10 @@
 
 #include <windows.h>
 
-// Narrows the search of every later DLL load, the program's own and those
-// that system DLLs make on its behalf, to the system folder where the system
-// offers it (SetDefaultDllDirectories: Windows 8, and Vista and 7 with their
-// update); else takes the current folder out of the search (SetDllDirectoryA:
-// XP SP1 and later). Older systems offer neither; the program's own loads go
-// by full path there too (SystemLibrary).
+// Narrows every later DLL load, also those system DLLs make for the program,
+// to the system folder (SetDefaultDllDirectories: 8, and Vista and 7 updated);
+// else drops the current folder from the search (SetDllDirectoryA: XP SP1).
+// Older systems have neither; the program's own loads go by full path anyway.
 void NarrowDllSearch();
 
 // A function of a DLL that the program imports, and that is therefore

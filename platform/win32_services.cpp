@@ -11,11 +11,9 @@
 
 namespace {
 
-// A directory search: the ANSI one that the program reads, and a wide one of
-// the same pattern beside it, entry for entry, which tells the names that the
-// code page cannot hold from the best-fit names the ANSI call gives them.
-// Where the wide search is not implemented (Windows 95, 98 and Me answer
-// 120), the ANSI names are judged alone.
+// A directory search: the ANSI one the program reads, and a wide one beside
+// it, entry for entry, that tells which names the code page cannot hold
+// (where it is not implemented, 120 on 95, 98 and Me, ANSI names stand alone).
 struct DualSearch {
   HANDLE ansi = INVALID_HANDLE_VALUE;
   HANDLE wide = INVALID_HANDLE_VALUE;
@@ -64,12 +62,10 @@ std::vector<WCHAR> WideFromAnsi(const std::string& text) {
   return wide;
 }
 
-// True when the wide name and `ansi` are the same name: the wide one
-// converts to exactly `ansi`, and `ansi` converts back to exactly the wide
-// one. The way back catches the default character ("?") and best-fit
-// look-alikes ("a" for a fullwidth "a") alike, in every code page, UTF-8
-// included, with no flag that a system could refuse (WC_NO_BEST_FIT_CHARS
-// is refused before Windows 2000, which would make every name look bad).
+// True when the wide name converts to exactly `ansi` and back. The way back
+// catches "?" and best-fit look-alikes ("a" for a fullwidth "a") in every
+// code page, with no flag a system could refuse (WC_NO_BEST_FIT_CHARS is
+// refused before Windows 2000, which would make every name look bad).
 bool SpeltExactly(const WCHAR* wide, const std::string& ansi) {
   char buffer[4 * MAX_PATH] = {};
   int length = WideCharToMultiByte(CP_ACP, 0, wide, -1, buffer, sizeof buffer, nullptr, nullptr);
@@ -80,12 +76,10 @@ bool SpeltExactly(const WCHAR* wide, const std::string& ansi) {
   return back[i] == wide[i];
 }
 
-// Reads the wide search's entry that goes with the ANSI one in `out`. A wide
-// search that has no such entry, or one under another name, marks the name as
-// not held by the code page: that can only make the caller more careful.
-// Where the wide search is not implemented, the ANSI search stands alone: it
-// gives "?" for what the code page cannot hold, and "?" is never part of a
-// real file name.
+// Reads the wide entry that goes with the ANSI one in `out`. None, or one of
+// another name, marks the name as not held by the code page (that only makes
+// the caller more careful). Without a wide search, a "?" (never part of a
+// real name) does.
 void CheckWithWideEntry(DualSearch& search, bool first, const std::string& pattern,
                         FindData& out) {
   WIN32_FIND_DATAW data{};

@@ -1,7 +1,6 @@
-// The services on the real Windows calls (ANSI forms), for the Windows build.
-// Each method makes the one call its interface comment names, with the
-// arguments given there; nothing is retried, translated or cached. Where an
-// older system lacks a call, the interface comment names what stands in.
+// The services on the real (ANSI) Windows calls: each method makes the call
+// its interface comment names, or its stand-in there; nothing is retried,
+// translated or cached.
 #pragma once
 
 #include "platform/services.h"
@@ -51,8 +50,7 @@ class Win32Services : public IWindowsServices {
   bool UserName(std::uint32_t capacity, std::string& name) override;
 };
 
-// Stand-ins for calls that older systems lack, used where the call is
-// missing; declared here so that tests can hold them against the real calls.
+// Stand-ins for calls older systems lack, here for tests against the real ones.
 // GetLongPathNameA(path, buffer, capacity), one component at a time.
 unsigned long LongPathByComponents(const char* path, char* buffer, unsigned long capacity);
 // SHGetSpecialFolderPathA(no owner, buffer of 260 bytes, folder, no creation).

@@ -1,6 +1,5 @@
-// Deleting a folder with everything in it through the shell, into the
-// Recycle Bin, behind the guard: the product's folders of steps 2 to 4 and
-// the Start-menu program folders of the shortcut sweep.
+// Folders recycled whole through the shell, behind the guard: steps 2 to 4
+// and the Start-menu program folders of the shortcut sweep.
 #pragma once
 
 #include <string>
@@ -14,9 +13,9 @@ class FolderRemoval {
   FolderRemoval(IWindowsServices& services, IRunUi& ui, PathGuard& guard, MachineCodePage& codePage)
       : m_services(services), m_ui(ui), m_guard(guard), m_codePage(codePage) {}
 
-  // Recycles the folder (or file) at `path`. A path the guard refuses, one
-  // that does not fit the shell's source list, and one still there after the
-  // shell reports success are not deleted: each shows "Could not delete: ".
+  // Recycles the folder (or file) at `path`. One the guard refuses, one too
+  // long for the shell, and one still there after "success" each show
+  // "Could not delete: ".
   bool ShellDeleteFolder(WindowHandle owner, const std::string& path);
   // One folder of steps 2 to 4, owned by the main window; one that is left
   // adds its line to `failures`. A folder that is not there is skipped; a

@@ -1,6 +1,5 @@
-// The guard in front of every deletion by path: the folders that hold the
-// system, the programs and the users' files, known by their text, by the
-// long path the system makes of them and by identity.
+// The guard in front of every deletion by path: the system's, the programs'
+// and the users' folders, known by text, by long path and by identity.
 #pragma once
 
 #include <set>
@@ -17,8 +16,7 @@ struct ShellFolders {
   std::string userStartMenu;
 };
 
-// The desktops and Start menus of all users and of the current user; a
-// folder the shell cannot supply is empty.
+// The shared and own desktops and Start menus; empty where the shell has none.
 ShellFolders ReadShellFolders(IWindowsServices& services);
 
 class PathGuard {
@@ -36,10 +34,8 @@ class PathGuard {
   bool MayRecycle(const std::string& path);
 
  private:
-  // The full long path the system makes of `path`; the full path when the
-  // long path cannot be made; empty when not even the full path can be made.
-  // `expanded` is false when the long path failed for another reason than
-  // the path's absence.
+  // The full long path of `path`, else its full path, else empty. `expanded`
+  // is false when the long path failed for another reason than absence.
   std::string ResolvedPath(const std::string& path, bool& expanded);
   // Records the identities of `folder` and of every folder that holds it.
   void AddProtectedIdentities(const std::string& folder, std::set<std::string>& seen);

@@ -1,7 +1,5 @@
-// Pure path rules of the removal: no services, no state, safe on any input.
-// Every rule walks the text by character in the ANSI code page it is given
-// (the machine's, from the services); the single-byte default suits texts
-// known to be ASCII.
+// Pure path rules: no services, no state, safe on any input. Each walks the
+// text by character in the code page given (the single-byte default suits ASCII).
 #pragma once
 
 #include <cstddef>
@@ -72,9 +70,8 @@ bool IsProtectedFolder(const std::string& target,
 // characters. Returns false, writing nothing, when it does not fit.
 bool BuildSourceList(const std::string& path, char (&buffer)[kSourceListCapacity]);
 
-// The path with every run of backslashes inside it made one, as Windows reads
-// it; a network path's two leading backslashes stay. The ANSI calls measure
-// the text they are given against their length limit, so a path built with
-// doubled separators is passed on in this form.
+// The path with every run of inner backslashes made one, as Windows reads it
+// (a network path keeps its two leading ones): the ANSI calls measure the
+// text against their length limit, so built paths are passed on in this form.
 std::string WithSingleSeparators(const std::string& path,
                                 const AnsiCodePage& codePage = AnsiCodePage());

@@ -1,6 +1,5 @@
-// What the removal and location logic need from the main window: message
-// boxes owned by it, its status line and location box, and the progress
-// window's operations. The real window implements this; tests script it.
+// What the removal and location logic need from the main window: its message
+// boxes, status line, location box and progress window. Tests script it.
 #pragma once
 
 #include <string>

@@ -8,10 +8,9 @@
 #include "removal/folder_removal.h"
 #include "removal/uninstall_state.h"
 
-// Sweeps `desktop` and `startMenu` and, from major version 5, the folders of
-// the state's user derived from them; program folders go through `folders`.
-// An empty folder (the shell could not supply it) is skipped. What is left
-// adds its line to `failures`.
+// Sweeps `desktop`, `startMenu` and, from major version 5, the state's user's
+// folders derived from them, skipping empty ones; program folders go through
+// `folders`. What is left adds its line to `failures`.
 void SweepShortcuts(IWindowsServices& services, IRunUi& ui, FolderRemoval& folders,
                     MachineCodePage& codePage, const UninstallState& state,
                     const std::string& desktop, const std::string& startMenu,

@@ -1,6 +1,5 @@
-// Step 1: the students' data copied to the user's desktop before anything of
-// the product is deleted, and the folder-tree operations behind it. The copy
-// is complete, or what it made goes again and the run is abandoned.
+// Step 1: the students' data copied to the desktop before anything is deleted,
+// whole, or what it made goes again and the run is abandoned.
 #pragma once
 
 #include <set>
@@ -16,20 +15,17 @@ class StudentBackup {
       : m_services(services), m_ui(ui), m_codePage(codePage) {}
 
   // Copies location\Students into "Marlo Coach Saved Student Data" on
-  // `userDesktop`; on failure rolls the copy back, says so, and returns
-  // false: the run must be abandoned.
+  // `userDesktop`; false (rolled back, and said) abandons the run.
   bool BackUpStudentData(const std::string& location, const std::string& userDesktop);
-  // Copies everything below `source` into the existing folder `destination`.
-  // An entry that cannot be copied as it is (a name the code page cannot
-  // hold, a linked folder, a path past the ANSI limits) fails the copy.
+  // Copies all below `source` into the existing `destination`; an entry that
+  // cannot be copied as it is (name, link, path length) fails the copy.
   bool CopyFolderTree(const std::string& source, const std::string& destination);
-  // Deletes parent\name file by file, showing each file on the detail line.
-  // May append a backslash to `parent`.
+  // Deletes parent\name file by file, each shown on the detail line; may add
+  // a backslash to `parent`.
   bool DeleteFolderTree(std::string& parent, const std::string& name);
 
  private:
-  // Forgets the last copy's records before one into `destination`;
-  // `intoNewFolder` when it held nothing.
+  // Forgets the last copy before one into `destination` (`intoNewFolder`: empty).
   void StartCopy(const std::string& destination, bool intoNewFolder);
   bool CopyTree(const std::string& source, const std::string& destination);
   bool CopyEntry(const std::string& source, const std::string& destination, const FindData& entry);
@@ -38,8 +34,7 @@ class StudentBackup {
   bool KeepEarlierEntry(const std::string& destination, const std::string& name, bool folder);
   void RecordMade(const std::string& path, bool folder);
   bool MadeByThisCopy(const std::string& path);
-  // The rollback in a backup folder that was there before the run: what the
-  // copy made goes, the last first, up to the first failure.
+  // Rollback in an earlier backup: what the copy made goes, last first, until one fails.
   void UndoCopy(const std::string& userDesktop);
   bool DeleteBackupFile(const std::string& path);
   bool RemoveBackupFolder(const std::string& path);
@@ -49,16 +44,13 @@ class StudentBackup {
   IWindowsServices& m_services;
   IRunUi& m_ui;
   MachineCodePage& m_codePage;
-  // What the current copy made, in the order it made it (paths as it named
-  // them, true for a folder), and the same paths in comparable form.
+  // What the copy made, in order (true for a folder), and its comparable form.
   std::vector<std::pair<std::string, bool>> m_made;
   std::set<std::string> m_madeKeys;
-  // The entries that were in the backup before the copy and that a student
-  // entry has landed on, in comparable form.
+  // Earlier backup entries that a student entry landed on, in comparable form.
   std::set<std::string> m_keptKeys;
   // The copy's temporary file, at the top of the backup.
   std::string m_temporary;
-  // True when the copy's destination held nothing before it: then everything
-  // in it is the copy's own, and nothing is recorded.
+  // The destination held nothing: all in it is the copy's, and nothing is recorded.
   bool m_intoNewFolder = false;
 };

@@ -19,13 +19,10 @@ class UninstallEngine {
  public:
   UninstallEngine(IWindowsServices& services, IRunUi& ui, UninstallState& state);
 
-  // The "Browse..." button. Does nothing while a run or another browse is in
-  // progress.
+  // The "Browse..." button; nothing while a run or another browse is on.
   void Browse();
-  // The remove button. `typedLocation` is the location box's text at the press.
-  // A press that arrives while a run or a browse is in progress (from a
-  // message loop that either of them runs: message boxes, the folder
-  // browser) gives Busy and does nothing.
+  // The remove button, with the location box's text. A press from a message
+  // loop of a run or a browse (boxes, the browser) gives Busy, doing nothing.
   RunOutcome Run(const std::string& typedLocation);
   bool IsBusy() const { return m_busy; }
 

@@ -20,12 +20,9 @@ class CWinApp {
   CWinApp(const CWinApp&) = delete;
   CWinApp& operator=(const CWinApp&) = delete;
 
-  // Start-up: records the module, settles the title, initialises the common
-  // controls and runs InitInstance.
-  // The program ends when InitInstance returns: this layer runs no message
-  // loop of its own, the program's windows are modal. Returns the exit code,
-  // always 0: InitInstance's answer only says whether a message loop should
-  // follow, and none ever does.
+  // Records the module, settles the title, initialises the common controls
+  // and runs InitInstance; the program ends when it returns (its windows are
+  // modal: no message loop follows). Always returns 0, the exit code.
   int Start(HINSTANCE instance);
 
   // The program's own start-up. FALSE ends the program.
