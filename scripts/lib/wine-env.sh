@@ -12,8 +12,12 @@
 #                              here (some kernels refuse 32-bit programs)
 #   rmlc_wine_builds           sets RMLC_WINE_BUILDS to the Windows builds
 #                              this machine runs ("i686 x86_64", or
-#                              "x86_64"), and RMLC_WINE_NOTE to the start of
-#                              the plain line that says why i686 cannot run
+#                              "x86_64"), RMLC_WINE_NOTE to the start of
+#                              the plain line that says why i686 cannot run,
+#                              and RMLC_WINE_EMULATION to the line that says
+#                              it runs under emulation (empty: natively)
+#   rmlc_i386_emulate          lets 32-bit programs run under qemu-i386
+#                              where the kernel refuses them (see below)
 #   rmlc_wine_use BUILD        i686 or x86_64: the loader, wineserver and
 #                              prefix architecture for that build's programs
 #   rmlc_wine_template DIR     build a template prefix in DIR (about 8 s)
@@ -27,9 +31,19 @@
 # never used: it picks the 32-bit loader whenever that is installed, even
 # where the kernel cannot run it.
 #
+# Where the kernel refuses 32-bit programs, a Debian 12 x86-64 machine run as
+# root is made to run them under qemu's user-mode emulator: qemu-user from
+# bookworm-backports (version 10; Debian 12's own 7.2 cannot start Wine), and
+# a binfmt_misc entry "qemu-i386" for 32-bit x86 ELF files, with flag F. The
+# entry lasts until the next reboot. RMLC_NO_EMULATION=1 leaves the machine
+# as it is (file checks only), and nothing is ever registered where the
+# kernel runs 32-bit programs itself.
+#
 # RMLC_WINE64_ONLY=1 makes the machine count as one that refuses 32-bit
 # programs, so that the 64-bit path can be tried anywhere. RMLC_WINE32_LOADER
-# and RMLC_WINE64_LOADER name other loaders (the probe's tests use that).
+# and RMLC_WINE64_LOADER name other loaders, RMLC_BINFMT_DIR another
+# binfmt_misc folder and RMLC_QEMU_I386 another emulator (the probe's tests
+# use that).
 #
 # T: shows the prefix's Recycle Bin ($XDG_DATA_HOME/Trash) to Windows
 # programs, so that tests can see what the shell deleted with the undo flag.
@@ -39,6 +53,8 @@ export WINEDLLOVERRIDES="mscoree,mshtml=;winemenubuilder.exe=d"
 
 RMLC_WINE32_LOADER=${RMLC_WINE32_LOADER:-/usr/lib/wine/wine}
 RMLC_WINE64_LOADER=${RMLC_WINE64_LOADER:-/usr/lib/wine/wine64}
+RMLC_BINFMT_DIR=${RMLC_BINFMT_DIR:-/proc/sys/fs/binfmt_misc}
+RMLC_QEMU_I386=${RMLC_QEMU_I386:-/usr/bin/qemu-i386}
 RMLC_WINE_FONTS=/usr/share/wine/fonts
 
 rmlc_wine_probe32() {
@@ -56,18 +72,91 @@ rmlc_wine_probe32() {
 }
 
 rmlc_wine_builds() {
-  RMLC_WINE_NOTE=""
+  local why
+  RMLC_WINE_NOTE="" RMLC_WINE_EMULATION=""
   if [ "${RMLC_WINE64_ONLY:-0}" = 1 ]; then
-    RMLC_WINE_BUILDS="x86_64"
-    RMLC_WINE_NOTE="RMLC_WINE64_ONLY=1"
-  elif rmlc_wine_probe32; then
+    why="RMLC_WINE64_ONLY=1"
+  elif rmlc_wine_probe32 && ! rmlc_i386_emulated; then
     RMLC_WINE_BUILDS="i686 x86_64"
     return 0
+  elif [ "${RMLC_NO_EMULATION:-0}" = 1 ]; then
+    why="${RMLC_WINE_PROBE_ERROR:-32-bit programs run only under emulation}; RMLC_NO_EMULATION=1"
+  elif { rmlc_i386_emulated || rmlc_i386_emulate; } && rmlc_wine_probe32; then
+    RMLC_WINE_BUILDS="i686 x86_64"
+    RMLC_WINE_EMULATION="32-bit programs run under emulation ($("$RMLC_QEMU_I386" --version |
+      sed -nE '1s/^(qemu-i386) version ([0-9]+[.][0-9]+).*/\1 \2/p'))"
+    return 0
   else
-    RMLC_WINE_BUILDS="x86_64"
-    RMLC_WINE_NOTE=$RMLC_WINE_PROBE_ERROR
+    why="${RMLC_WINE_PROBE_ERROR:-the 32-bit loader does not start under emulation}${RMLC_EMULATION_ERROR:+; $RMLC_EMULATION_ERROR}"
   fi
-  RMLC_WINE_NOTE="32-bit Windows programs are not run here ($RMLC_WINE_NOTE)"
+  RMLC_WINE_BUILDS="x86_64"
+  RMLC_WINE_NOTE="32-bit Windows programs are not run here ($why)"
+}
+
+# True when an enabled binfmt_misc entry hands 32-bit x86 programs to qemu.
+rmlc_i386_emulated() {
+  [ "$(head -n1 "$RMLC_BINFMT_DIR/qemu-i386" 2>/dev/null)" = enabled ]
+}
+
+# Writes a tiny static ELF program for MACHINE (3: i386) that exits with 0.
+rmlc_elf_stub() {  # FILE MACHINE
+  { printf '\x7fELF\x01\x01\x01\x00\x00\x00\x00\x00\x00\x00\x00\x00'
+    printf '\x02\x00'; printf "\\x$(printf %02x "$2")\\x00"
+    printf '\x01\x00\x00\x00\x54\x80\x04\x08\x34\x00\x00\x00\x00\x00\x00\x00'
+    printf '\x00\x00\x00\x00\x34\x00\x20\x00\x01\x00\x00\x00\x00\x00\x00\x00'
+    printf '\x01\x00\x00\x00\x00\x00\x00\x00\x00\x80\x04\x08\x00\x80\x04\x08'
+    printf '\x5d\x00\x00\x00\x5d\x00\x00\x00\x05\x00\x00\x00\x00\x10\x00\x00'
+    printf '\xb8\x01\x00\x00\x00\x31\xdb\xcd\x80'
+  } >"$1"
+  chmod +x "$1"
+}
+
+# Sets up the emulation, or says in RMLC_EMULATION_ERROR why it cannot.
+rmlc_i386_emulate() {
+  RMLC_EMULATION_ERROR=""
+  local stub release mirror signed
+  release=$(. /etc/os-release 2>/dev/null && echo "${VERSION_CODENAME:-}")
+  if [ "$(uname -m)" != x86_64 ] || [ "$release" != bookworm ] || [ "$(id -u)" -ne 0 ]; then
+    RMLC_EMULATION_ERROR="emulation is set up only on Debian 12 on x86-64, as root"
+    return 1
+  fi
+  stub=$(mktemp /tmp/rmlc-i386.XXXXXX) && rmlc_elf_stub "$stub" 3
+  if "$stub" 2>/dev/null; then
+    rm -f -- "$stub"
+    RMLC_EMULATION_ERROR="the kernel runs 32-bit programs itself: no emulation set up"
+    return 1
+  fi
+  rm -f -- "$stub"
+  if ! "$RMLC_QEMU_I386" --version 2>/dev/null | grep -qE 'version (1[0-9]|[2-9][0-9])[.]'; then
+    # The backports suite from the mirror that the machine's own sources name.
+    if [ ! -f /etc/apt/sources.list.d/rmlc-backports.list ]; then
+      mirror=$(sed -nE 's/^URIs: *([^ ]+).*/\1/p; s/^deb +(\[[^]]*\] +)?([^ ]+) +bookworm +.*/\2/p' \
+                 /etc/apt/sources.list.d/*.sources /etc/apt/sources.list 2>/dev/null |
+               grep -v -- '-security' | head -n1)
+      signed=$(sed -nE 's/^Signed-By: *(.+)$/\1/p' /etc/apt/sources.list.d/*.sources 2>/dev/null | head -n1)
+      [ -n "$mirror" ] || { RMLC_EMULATION_ERROR="no Debian mirror in the apt sources"; return 1; }
+      echo "deb ${signed:+[signed-by=$signed] }$mirror bookworm-backports main" \
+        >/etc/apt/sources.list.d/rmlc-backports.list
+    fi
+    printf '\n== installing qemu-user from bookworm-backports (32-bit programs under emulation)\n'
+    DEBIAN_FRONTEND=noninteractive apt-get update -q &&
+      DEBIAN_FRONTEND=noninteractive apt-get install -y -q --no-install-recommends \
+        -t bookworm-backports qemu-user ||
+      { RMLC_EMULATION_ERROR="qemu-user from bookworm-backports could not be installed"; return 1; }
+  fi
+  if [ ! -e "$RMLC_BINFMT_DIR/register" ] &&
+     ! mount -t binfmt_misc binfmt_misc "$RMLC_BINFMT_DIR" 2>/dev/null; then
+    RMLC_EMULATION_ERROR="binfmt_misc cannot be mounted here"
+    return 1
+  fi
+  # The magic and mask of 32-bit x86 ELF executables and shared objects, as
+  # qemu's own registration script writes them; the kernel decodes the \x.
+  [ -e "$RMLC_BINFMT_DIR/qemu-i386" ] ||
+    printf ':qemu-i386:M::%s:%s:%s:F\n' \
+      '\x7fELF\x01\x01\x01\x00\x00\x00\x00\x00\x00\x00\x00\x00\x02\x00\x03\x00' \
+      '\xff\xff\xff\xff\xff\xfe\xfe\x00\xff\xff\xff\xff\xff\xff\xff\xff\xfe\xff\xff\xff' \
+      "$RMLC_QEMU_I386" >"$RMLC_BINFMT_DIR/register" 2>/dev/null
+  rmlc_i386_emulated || { RMLC_EMULATION_ERROR="the qemu-i386 entry cannot be registered"; return 1; }
 }
 
 rmlc_wine_use() {
