@@ -1,5 +1,5 @@
-# Installing the tools, building the two flavours, and a private X display:
-# what scripts/test and scripts/demo share. Source this file; it defines
+# Installing the tools and building the flavours: what scripts/test,
+# scripts/demo and scripts/bench share. Source this file; it defines
 # functions and changes nothing by itself.
 #
 #   rmlc_log TEXT...                   a heading in the output
@@ -7,13 +7,9 @@
 #                                      (as root; adds the i386 architecture)
 #   rmlc_configure_and_build DIR [cmake options...] [-- targets...]
 #                                      configures DIR once, then builds it
-#   rmlc_start_xvfb DIR                starts an Xvfb, exports DISPLAY and
-#                                      sets RMLC_XVFB_PID; DIR keeps its log
-#   rmlc_stop_xvfb                     stops that Xvfb (by its PID)
 
 RMLC_ROOT=$(cd "$(dirname "${BASH_SOURCE[0]}")/../.." && pwd)
 RMLC_JOBS=2
-RMLC_XVFB_PID=""
 
 rmlc_log() { printf '\n== %s\n' "$*"; }
 
@@ -92,28 +88,5 @@ rmlc_cache_has() {
     cached=$(sed -n "s/^$name:[A-Z]*=//p" "$dir/CMakeCache.txt")
     [ "$cached" = "$value" ] || return 1
   done
-  return 0
-}
-
-rmlc_start_xvfb() {
-  local dir=$1 display_file=$1/display waited=0
-  rm -f -- "$display_file"
-  Xvfb -displayfd 3 -nolisten tcp -screen 0 1024x768x24 3>"$display_file" \
-    >"$dir/xvfb.log" 2>&1 &
-  RMLC_XVFB_PID=$!
-  while [ ! -s "$display_file" ]; do
-    kill -0 "$RMLC_XVFB_PID" 2>/dev/null || { cat "$dir/xvfb.log" >&2; return 1; }
-    [ $waited -lt 100 ] || { echo "Xvfb did not start" >&2; return 1; }
-    sleep 0.1
-    waited=$((waited + 1))
-  done
-  export DISPLAY=":$(head -n1 "$display_file")"
-}
-
-rmlc_stop_xvfb() {
-  if [ -n "$RMLC_XVFB_PID" ]; then
-    kill "$RMLC_XVFB_PID" 2>/dev/null && wait "$RMLC_XVFB_PID" 2>/dev/null
-    RMLC_XVFB_PID=""
-  fi
   return 0
 }

@@ -24,6 +24,16 @@
 #   rmlc_wine_enter DIR TMPL   copy the template into DIR/prefix and export
 #                              WINEPREFIX, HOME, XDG_DATA_HOME for it
 #   rmlc_wine_leave            end the wineserver of the current prefix
+#   rmlc_wine_session NAME [display]
+#                              a run's scratch folder /tmp/rmlc-NAME.XXXXXX
+#                              (RMLC_RUN_DIR) holding a fresh safe prefix,
+#                              entered, and with "display" an Xvfb of its
+#                              own; all of it ends on every exit path, or
+#                              before that with rmlc_wine_session_end
+#                              (RMLC_KEEP_RUN_DIR=1 keeps the folder)
+#   rmlc_start_xvfb DIR        starts an Xvfb, exports DISPLAY and sets
+#                              RMLC_XVFB_PID; DIR keeps its log
+#   rmlc_stop_xvfb             stops that Xvfb (by its PID)
 #
 # Every Wine call goes through the loader that rmlc_wine_use chose: the
 # functions `wine` and `wineserver` below stand in for the commands of those
@@ -244,5 +254,52 @@ rmlc_wine_enter() {
 
 rmlc_wine_leave() {
   [ -n "${WINEPREFIX:-}" ] && [ -d "$WINEPREFIX" ] && wineserver -k 2>/dev/null
+  return 0
+}
+
+rmlc_wine_session() {
+  local name=$1 display=${2:-}
+  RMLC_RUN_DIR=$(mktemp -d "/tmp/rmlc-$name.XXXXXX") || return 1
+  trap rmlc_wine_session_end EXIT
+  printf '\n== making a safe %s Wine prefix in %s (%s)\n' "$WINEARCH" "$RMLC_RUN_DIR/wine" "$RMLC_WINE_LOADER"
+  rmlc_wine_template "$RMLC_RUN_DIR/template" &&
+    rmlc_wine_enter "$RMLC_RUN_DIR/wine" "$RMLC_RUN_DIR/template" || return 1
+  rm -rf -- "$RMLC_RUN_DIR/template"
+  [ -z "$display" ] || rmlc_start_xvfb "$RMLC_RUN_DIR"
+}
+
+rmlc_wine_session_end() {
+  [ -n "${RMLC_RUN_DIR:-}" ] || return 0
+  rmlc_wine_leave
+  rmlc_stop_xvfb
+  if [ "${RMLC_KEEP_RUN_DIR:-0}" != 1 ]; then
+    chmod -R u+w -- "$RMLC_RUN_DIR" 2>/dev/null  # read-only files that a run made
+    rm -rf -- "$RMLC_RUN_DIR"
+  fi
+  RMLC_RUN_DIR=""
+  return 0
+}
+
+RMLC_XVFB_PID=""
+rmlc_start_xvfb() {
+  local dir=$1 display_file=$1/display waited=0
+  rm -f -- "$display_file"
+  Xvfb -displayfd 3 -nolisten tcp -screen 0 1024x768x24 3>"$display_file" \
+    >"$dir/xvfb.log" 2>&1 &
+  RMLC_XVFB_PID=$!
+  while [ ! -s "$display_file" ]; do
+    kill -0 "$RMLC_XVFB_PID" 2>/dev/null || { cat "$dir/xvfb.log" >&2; return 1; }
+    [ $waited -lt 100 ] || { echo "Xvfb did not start" >&2; return 1; }
+    sleep 0.1
+    waited=$((waited + 1))
+  done
+  export DISPLAY=":$(head -n1 "$display_file")"
+}
+
+rmlc_stop_xvfb() {
+  if [ -n "$RMLC_XVFB_PID" ]; then
+    kill "$RMLC_XVFB_PID" 2>/dev/null && wait "$RMLC_XVFB_PID" 2>/dev/null
+    RMLC_XVFB_PID=""
+  fi
   return 0
 }
