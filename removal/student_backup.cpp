@@ -44,9 +44,10 @@ bool StudentBackup::BackUpStudentData(const std::string& location, const std::st
       // held; only what this run added goes.
       if (StartCopy(backup, CopyMode::IntoEarlierBackup) && CopyTree(source, backup)) return true;
       UndoCopy(userDesktop);
-    } else {
-      // A new backup is made under the staging name and takes its own name
-      // once whole: no run, however it ends, leaves a partial one under it.
+    } else if (winerr::IsAbsence(m_services.LastError())) {
+      // A new backup (none is there; a search that cannot tell fails the
+      // copy) is made under the staging name and takes its own name once
+      // whole: no run, however it ends, leaves a partial one under it.
       // A staging folder an ended run left never held a whole backup, and is
       // copied over.
       const std::string staging = userDesktop + "\\" + texts::kBackupStagingName;
