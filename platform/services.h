@@ -154,7 +154,7 @@ class IWindowsServices {
   virtual bool MakeDirectory(const std::string& path) = 0;    // CreateDirectoryA(path, NULL)
   virtual bool CopyOneFile(const std::string& from, const std::string& to,
                            bool failIfExists) = 0;            // CopyFileA
-  // MoveFileA: renames a file (read-only too), never replacing one (183).
+  // MoveFileA: renames a file (read-only too) or a folder, never replacing one (183).
   virtual bool RenameFile(const std::string& from, const std::string& to) = 0;
   virtual bool RemoveFile(const std::string& path) = 0;       // DeleteFileA
   virtual bool RemoveDir(const std::string& path) = 0;        // RemoveDirectoryA

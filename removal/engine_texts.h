@@ -32,6 +32,11 @@ inline constexpr char kLeftoversHeader[] =
 // Student-data backup.
 inline constexpr char kBackupName[] = "Marlo Coach Saved Student Data";
 inline constexpr char kStudentsName[] = "Students";
+// A new backup is made under this name beside it and renamed once whole. No
+// longer than the backup's own name, so that every path that fits in the
+// backup fits in it too.
+inline constexpr char kBackupStagingName[] = "Marlo Coach Data (incomplete)";
+static_assert(sizeof kBackupStagingName <= sizeof kBackupName, "staging paths must fit");
 // Each file is copied under this name at the top of the backup and moved to
 // its own name only when it is whole. A valid 8.3 name (it has no short name of its
 // own and fits volumes without long names) that no short name can equal:

@@ -37,19 +37,28 @@ bool StudentBackup::BackUpStudentData(const std::string& location, const std::st
   // Without a desktop folder the backup would land in a drive root.
   if (!userDesktop.empty()) {
     const std::string backup = userDesktop + "\\" + texts::kBackupName;
-    const bool created = m_services.MakeDirectory(backup);
-    const bool usable = created || m_services.LastError() == winerr::kAlreadyExists;
     const std::string source =
         WithoutTrailingBackslashes(location, m_codePage.Get()) + "\\" + texts::kStudentsName;
-    StartCopy(backup, created);
-    if (usable && CopyTree(source, backup)) return true;
-    if (created) {
-      std::string parent = userDesktop;
-      DeleteFolderTree(parent, texts::kBackupName);
-    } else {
+    if (FindFile(m_services, backup)) {
       // A backup folder that was on the desktop before this run keeps what it
       // held; only what this run added goes.
+      if (StartCopy(backup, CopyMode::IntoEarlierBackup) && CopyTree(source, backup)) return true;
       UndoCopy(userDesktop);
+    } else if (winerr::IsAbsence(m_services.LastError())) {
+      // A new backup (none is there; a search that cannot tell fails the
+      // copy) is made under the staging name and takes its own name once
+      // whole: no run, however it ends, leaves a partial one under it.
+      // A staging folder an ended run left never held a whole backup, and is
+      // copied over.
+      const std::string staging = userDesktop + "\\" + texts::kBackupStagingName;
+      const bool created = m_services.MakeDirectory(staging);
+      if ((created || m_services.LastError() == winerr::kAlreadyExists) &&
+          StartCopy(staging, created ? CopyMode::IntoNewFolder : CopyMode::OverLeftover,
+                    backup.size() - staging.size()) &&
+          CopyTree(source, staging) && m_services.RenameFile(staging, backup))
+        return true;
+      std::string parent = userDesktop;
+      DeleteFolderTree(parent, texts::kBackupStagingName);
     }
   }
   m_ui.ShowMessage(texts::kCopyFailed, nullptr, BoxStyle::Ok);
@@ -57,16 +66,25 @@ bool StudentBackup::BackUpStudentData(const std::string& location, const std::st
 }
 
 bool StudentBackup::CopyFolderTree(const std::string& source, const std::string& destination) {
-  StartCopy(destination, IsEmptyFolder(m_services, destination, m_codePage.Get()));
-  return CopyTree(source, destination);
+  const bool empty = IsEmptyFolder(m_services, destination, m_codePage.Get());
+  return StartCopy(destination, empty ? CopyMode::IntoNewFolder : CopyMode::IntoEarlierBackup) &&
+         CopyTree(source, destination);
 }
 
-void StudentBackup::StartCopy(const std::string& destination, bool intoNewFolder) {
+bool StudentBackup::StartCopy(const std::string& destination, CopyMode mode,
+                              std::size_t renamedLonger) {
   m_made.clear();
   m_madeKeys.clear();
   m_keptKeys.clear();
+  m_root = destination;
   m_temporary = destination + "\\" + texts::kCopyTemporaryName;
-  m_intoNewFolder = intoNewFolder;
+  m_mode = mode;
+  m_renamedLonger = renamedLonger;
+  // A temporary file that an ended run left is never a student file (none
+  // is copied under its name at the top): it goes.
+  if (mode != CopyMode::IntoEarlierBackup || !IsExistingFile(m_services, m_temporary)) return true;
+  m_services.ClearFileAttributes(m_temporary);
+  return m_services.RemoveFile(m_temporary);
 }
 
 bool StudentBackup::CopyTree(const std::string& source, const std::string& destination) {
@@ -83,14 +101,17 @@ bool StudentBackup::CopyEntry(const std::string& source, const std::string& dest
   // that names another entry or none; a linked folder leads out of the
   // student data (into system folders, or round in a loop) and is never
   // entered. Neither can be copied as it is, so the backup is incomplete.
-  // An entry under the copy's temporary name could not be told from a copy
-  // cut short, so it is not copied either.
+  // An entry under the copy's temporary name at the top could not be told
+  // from a copy cut short, so it is not copied either.
   if (entry.nameNotAnsi || IsLinkedFolder(entry) ||
-      ComparablePath(entry.name, m_codePage.Get()) == ComparablePath(texts::kCopyTemporaryName))
+      (destination == m_root &&
+       Comparable(entry.name) == ComparablePath(texts::kCopyTemporaryName)))
     return false;
   const std::string from = source + "\\" + entry.name;
   const std::string to = destination + "\\" + entry.name;
-  if (to.size() > (IsFolder(entry) ? kMaxFolderPath : kMaxFilePath)) return false;
+  // Measured as the backup's own paths: the staging name is no longer.
+  if (to.size() + m_renamedLonger > (IsFolder(entry) ? kMaxFolderPath : kMaxFilePath))
+    return false;
   if (IsFolder(entry)) {
     if (m_services.MakeDirectory(to))
       RecordMade(to, true);
@@ -102,46 +123,57 @@ bool StudentBackup::CopyEntry(const std::string& source, const std::string& dest
   return CopyFileWhole(from, destination, entry.name);
 }
 
-// The file is copied under the temporary name and moved to its own name once
-// it is whole, so that no run, however it ends, leaves a part of it under its
-// own name. The temporary file stands at the top of the backup, its shortest
-// folder: a deep folder that still has room for the file's own name may have
-// none for the temporary one.
-// A file already under its own name was whole when it was written: a file
-// that was in the backup before this run stays untouched (once: see
-// KeepEarlierEntry). One that this run made holds another student file of
-// the same name, and the rename fails.
+// Into a new folder, and over a staging folder that an ended run left, a
+// file is copied straight to its own name: no partial copy there is ever
+// taken for a backed-up file. A file that this copy made holds another
+// student file of the same name, and the copy fails.
+// Into an earlier backup, the file is copied under the temporary name and
+// moved to its own name once it is whole, so that no run, however it ends,
+// leaves a part of it under its own name. The temporary file stands at the
+// top of the backup, its shortest folder: a deep folder that still has room
+// for the file's own name may have none for the temporary one. A file that
+// was in the backup before this run stays untouched (once: see
+// KeepEarlierEntry).
 bool StudentBackup::CopyFileWhole(const std::string& from, const std::string& destination,
                                   const std::string& name) {
   const std::string to = destination + "\\" + name;
-  if (m_temporary.size() > kMaxFilePath) return false;
-  if (!MadeByThisCopy(to) && IsExistingFile(m_services, to))
-    return KeepEarlierEntry(destination, name, false);
-  // A temporary file left by an interrupted run is replaced. Windows refuses
-  // to overwrite it when the copy made it read-only or hidden.
-  if (!m_services.CopyOneFile(from, m_temporary, false) &&
-      !(m_services.ClearFileAttributes(m_temporary) &&
-        m_services.CopyOneFile(from, m_temporary, false)))
+  if (m_mode == CopyMode::IntoNewFolder) return m_services.CopyOneFile(from, to, true);
+  const bool earlier = !MadeByThisCopy(to) && IsExistingFile(m_services, to);
+  if (earlier && !KeepEarlierEntry(destination, name, false)) return false;
+  if (m_mode == CopyMode::OverLeftover) {
+    if (!(earlier ? CopyOver(from, to) : m_services.CopyOneFile(from, to, true))) return false;
+    RecordMade(to, false);
+    return true;
+  }
+  if (earlier) return true;
+  if (m_temporary.size() > kMaxFilePath || !m_services.CopyOneFile(from, m_temporary, false))
     return false;
   RecordMade(m_temporary, false);
   if (!m_services.RenameFile(m_temporary, to)) return false;
-  if (!m_intoNewFolder) {
-    m_made.back().first = to;
-    m_madeKeys.erase(Comparable(m_temporary));
-    m_madeKeys.insert(Comparable(to));
-  }
+  m_made.back().first = to;
+  m_madeKeys.erase(Comparable(m_temporary));
+  m_madeKeys.insert(Comparable(to));
   return true;
 }
 
-// An entry that was in the backup before this run stands for one student
-// entry only: another that lands on it too (a name that differs only in case,
-// in a folder that tells case apart) would have no copy of its own. It is
-// known by the name the backup holds it under, whatever name reached it.
+// Windows refuses to overwrite a read-only or hidden file (a copy made it so).
+bool StudentBackup::CopyOver(const std::string& from, const std::string& to) {
+  return m_services.CopyOneFile(from, to, false) ||
+         (m_services.ClearFileAttributes(to) && m_services.CopyOneFile(from, to, false));
+}
+
+// An entry that was in the destination before this copy stands for one
+// student entry only: another that lands on it too (a name that differs only
+// in case, in a folder that tells case apart) would have no copy of its own.
+// And only for the student entry of its own name: one whose name is the
+// entry's short name (or another alias) reaches it without being it.
 bool StudentBackup::KeepEarlierEntry(const std::string& destination, const std::string& name,
                                      bool folder) {
   UniqueFind find(m_services);
   FindData entry;
-  if (!find.First(destination + "\\" + name, entry) || IsFolder(entry) != folder) return false;
+  if (!find.First(destination + "\\" + name, entry) || IsFolder(entry) != folder ||
+      Comparable(entry.name) != Comparable(name))
+    return false;
   const std::string key = Comparable(destination + "\\" + entry.name);
   return m_madeKeys.count(key) == 0 && m_keptKeys.insert(key).second;
 }
@@ -149,7 +181,7 @@ bool StudentBackup::KeepEarlierEntry(const std::string& destination, const std::
 void StudentBackup::RecordMade(const std::string& path, bool folder) {
   // In a folder that held nothing before, all of it is this copy's: nothing
   // needs to be remembered, and the memory stays bounded by the depth.
-  if (m_intoNewFolder) return;
+  if (m_mode == CopyMode::IntoNewFolder) return;
   m_made.emplace_back(path, folder);
   m_madeKeys.insert(Comparable(path));
 }
@@ -158,7 +190,7 @@ void StudentBackup::RecordMade(const std::string& path, bool folder) {
 // empty when the copy made it; this also holds for names that differ only in
 // a case the comparison does not fold).
 bool StudentBackup::MadeByThisCopy(const std::string& path) {
-  return m_intoNewFolder || m_madeKeys.count(Comparable(path)) != 0 ||
+  return m_mode == CopyMode::IntoNewFolder || m_madeKeys.count(Comparable(path)) != 0 ||
          m_madeKeys.count(Comparable(ParentFolderOf(path, m_codePage.Get()))) != 0;
 }
 

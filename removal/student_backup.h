@@ -15,7 +15,8 @@ class StudentBackup {
       : m_services(services), m_ui(ui), m_codePage(codePage) {}
 
   // Copies location\Students into "Marlo Coach Saved Student Data" on
-  // `userDesktop`; false (rolled back, and said) abandons the run.
+  // `userDesktop`; false (rolled back, and said) abandons the run. A new
+  // backup is made under the staging name and renamed once it is whole.
   bool BackUpStudentData(const std::string& location, const std::string& userDesktop);
   // Copies all below `source` into the existing `destination`; an entry that
   // cannot be copied as it is (name, link, path length) fails the copy.
@@ -25,12 +26,21 @@ class StudentBackup {
   bool DeleteFolderTree(std::string& parent, const std::string& name);
 
  private:
-  // Forgets the last copy before one into `destination` (`intoNewFolder`: empty).
-  void StartCopy(const std::string& destination, bool intoNewFolder);
+  enum class CopyMode {
+    IntoNewFolder,      // the destination held nothing: straight copies, nothing recorded
+    OverLeftover,       // a staging folder an ended run left: straight copies over it
+    IntoEarlierBackup,  // a whole earlier backup: added to, what it held kept
+  };
+  // Forgets the last copy before one into `destination`, which a rename may
+  // make `renamedLonger` characters longer; false when the temporary file an
+  // ended run left in an earlier backup cannot go.
+  bool StartCopy(const std::string& destination, CopyMode mode, std::size_t renamedLonger = 0);
   bool CopyTree(const std::string& source, const std::string& destination);
   bool CopyEntry(const std::string& source, const std::string& destination, const FindData& entry);
   bool CopyFileWhole(const std::string& from, const std::string& destination,
                      const std::string& name);
+  // CopyFileA over an existing file, cleared first when Windows refuses it.
+  bool CopyOver(const std::string& from, const std::string& to);
   bool KeepEarlierEntry(const std::string& destination, const std::string& name, bool folder);
   void RecordMade(const std::string& path, bool folder);
   bool MadeByThisCopy(const std::string& path);
@@ -49,8 +59,9 @@ class StudentBackup {
   std::set<std::string> m_madeKeys;
   // Earlier backup entries that a student entry landed on, in comparable form.
   std::set<std::string> m_keptKeys;
-  // The copy's temporary file, at the top of the backup.
+  // The copy's destination, and its temporary file at the top of it.
+  std::string m_root;
   std::string m_temporary;
-  // The destination held nothing: all in it is the copy's, and nothing is recorded.
-  bool m_intoNewFolder = false;
+  CopyMode m_mode = CopyMode::IntoNewFolder;
+  std::size_t m_renamedLonger = 0;
 };

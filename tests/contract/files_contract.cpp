@@ -113,7 +113,7 @@ TEST_F(ContractTest, CopyKeepsBytesAndTimeAndNeverOverwritesWhenAsked) {
   EXPECT_EQ(services->LastError(), winerr::kPathNotFound);
 }
 
-TEST_F(ContractTest, RenameMovesTheWholeFileAndNeverReplacesOne) {
+TEST_F(ContractTest, RenameMovesAWholeFileOrFolderAndNeverReplacesOne) {
   ASSERT_TRUE(machine->PutFile(In("part.tmp"), "whole"));
   ASSERT_TRUE(machine->SetAttributes(In("part.tmp"), kAttrReadOnly));
   ASSERT_TRUE(services->RenameFile(In("part.tmp"), In("Work 26.txt"))) << "read-only too";
@@ -135,9 +135,18 @@ TEST_F(ContractTest, RenameMovesTheWholeFileAndNeverReplacesOne) {
   EXPECT_EQ(bytes, "whole");
   ASSERT_TRUE(machine->GetFile(In("next.tmp"), bytes));
   EXPECT_EQ(bytes, "next");
+  // A search by the short name finds the file, under its long name.
+  EXPECT_EQ(Names(shortName), std::vector<std::string>{"Lesson with a long name.txt"});
 
   EXPECT_FALSE(services->RenameFile(In("absent.tmp"), In("x.txt")));
   EXPECT_EQ(services->LastError(), winerr::kFileNotFound);
+
+  // A folder moves with what it holds, and never onto another entry.
+  ASSERT_TRUE(machine->MakeFolder(In("Staging")) && machine->PutFile(In("Staging\\in.txt"), "in"));
+  EXPECT_FALSE(services->RenameFile(In("Staging"), In("Work 26.txt")));
+  ASSERT_TRUE(services->RenameFile(In("Staging"), In("Saved")));
+  EXPECT_TRUE(machine->GetFile(In("Saved\\in.txt"), bytes) && bytes == "in");
+  EXPECT_FALSE(machine->Exists(In("Staging")));
 }
 
 TEST_F(ContractTest, ReadOnlyFileIsDeletedOnlyAfterItsAttributesAreCleared) {

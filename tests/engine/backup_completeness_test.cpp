@@ -60,25 +60,32 @@ TEST(BackupCompleteness, ANameTheCodePageCannotHoldFailsTheCopy) {
   }
 }
 
-// A stand-in may spell another student file's short name and so land on an
-// earlier file that nothing else lands on: only the name check sees it.
-TEST(BackupCompleteness, AStandInThatReachesAnEarlierBackupFailsTheCopy) {
-  Bench b;
-  scenario::Installation inst = scenario::SeedInstallation(b);
-  b.machine->AddFile(kBackup + "\\Long Name Zzz.txt", "earlier");  // LONGNA~1.TXT there
-  b.machine->AddFile(kStudents + "\\Long Name File.txt", "plain");  // and here
-  inst.studentFiles[kStudents + "\\Long Name File.txt"] = "plain";
-  ASSERT_TRUE(b.machine->AddFileNamedInUtf8(kStudents, u8"\uFF2C\uFF2F\uFF2E\uFF27\uFF2E\uFF21~1.TXT"));
-  const std::vector<std::string> before = b.machine->ListTree(kBackup);
-  EXPECT_EQ(b.engine.Run(scenario::kLocation), RunOutcome::Finished);
-  ExpectAbandonedIntact(b, inst);
-  EXPECT_EQ(b.machine->ListTree(kBackup), before);
+// A student file named like an earlier backup file's short name, or a
+// stand-in that spells it, reaches that file without being it: only the name
+// check sees it (was "Success!", the student file in the Recycle Bin alone).
+TEST(BackupCompleteness, AShortNameOfAnEarlierBackupFileFailsTheCopy) {
+  for (const bool standIn : {true, false}) {
+    SCOPED_TRACE(standIn);
+    Bench b;
+    scenario::Installation inst = scenario::SeedInstallation(b);
+    b.machine->AddFile(kBackup + "\\Long Name Zzz.txt", "earlier");  // LONGNA~1.TXT there
+    const std::string plain = kStudents + (standIn ? "\\Long Name File.txt" : "\\LONGNA~1.TXT");
+    b.machine->AddFile(plain, "plain");
+    inst.studentFiles[plain] = "plain";
+    ASSERT_TRUE(!standIn || b.machine->AddFileNamedInUtf8(
+                                kStudents, u8"\uFF2C\uFF2F\uFF2E\uFF27\uFF2E\uFF21~1.TXT"));
+    const std::vector<std::string> before = b.machine->ListTree(kBackup);
+    EXPECT_EQ(b.engine.Run(scenario::kLocation), RunOutcome::Finished);
+    ExpectAbandonedIntact(b, inst);
+    EXPECT_EQ(b.machine->ListTree(kBackup), before);
+  }
 }
 
 // "Notes.txt" and "NOTES.TXT" in a folder that tells case apart land on one
-// name in the backup, whether this copy made it or an earlier backup holds it.
+// name in the backup, whether this copy made it or an earlier backup, or the
+// staging folder of an ended run, holds it.
 TEST(BackupCompleteness, NamesThatDifferOnlyInCaseFailTheCopy) {
-  for (bool earlier : {false, true}) {
+  for (const std::string& earlier : {std::string(), kBackup, scenario::kStaging}) {
     SCOPED_TRACE(earlier);
     Bench b;
     scenario::Installation inst = scenario::SeedInstallation(b);
@@ -88,11 +95,12 @@ TEST(BackupCompleteness, NamesThatDifferOnlyInCaseFailTheCopy) {
       ASSERT_TRUE(b.machine->AddFile(folder + "\\" + name, name));
       inst.studentFiles[folder + "\\" + name] = name;
     }
-    if (earlier) b.machine->AddFile(kBackup + "\\notes\\Notes.txt", "Notes.txt");
+    if (!earlier.empty()) b.machine->AddFile(earlier + "\\notes\\Notes.txt", "Notes.txt");
     const std::vector<std::string> before = b.machine->ListTree(kBackup);
     EXPECT_EQ(b.engine.Run(scenario::kLocation), RunOutcome::Finished);
     ExpectAbandonedIntact(b, inst);
     EXPECT_EQ(b.machine->ListTree(kBackup), before);
+    EXPECT_FALSE(b.machine->Exists(scenario::kStaging));
   }
 }
 
@@ -155,7 +163,7 @@ TEST(BackupCompleteness, TheRollbackReachesPathsThatDoubledSeparatorsMakeTooLong
   Bench b;
   b.machine->LimitPathLength(true);
   scenario::Installation inst = scenario::SeedInstallation(b);
-  std::string source = kStudents, copy = kBackup;
+  std::string source = kStudents, copy = scenario::kStaging;
   for (int level = 0; level < 6; ++level) {
     b.machine->AddFile(source + "\\a-side\\x.txt", "side");  // handled first at each level
     inst.studentFiles[source + "\\a-side\\x.txt"] = "side";

@@ -92,9 +92,9 @@ void CheckUntouched(const Bench& bench, const Installation& installation,
     else if (!(after->second == before.second))
       problems.push_back("changed, not the product's: " + before.first);
   }
-  for (const auto& after : now.baseline.files)
+  for (const auto& after : now.baseline.files)  // the staging folder may stay if its rollback stops
     if (installation.baseline.files.count(after.first) == 0 &&
-        !Within(after.first, installation.backup))
+        !Within(after.first, installation.backup) && !Within(after.first, kStaging))
       problems.push_back("created outside the backup: " + after.first);
 
   std::vector<std::string> keyScope;

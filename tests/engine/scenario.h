@@ -26,6 +26,7 @@ constexpr char kCommonDesktop[] = "C:\\users\\Public\\Desktop";
 constexpr char kCommonStartMenu[] = "C:\\ProgramData\\Microsoft\\Windows\\Start Menu";
 constexpr char kUserStartMenu[] = "C:\\users\\tech\\AppData\\Roaming\\Microsoft\\Windows\\Start Menu";
 inline const std::string kBackup = std::string(kUserDesktop) + "\\" + texts::kBackupName;
+inline const std::string kStaging = std::string(kUserDesktop) + "\\" + texts::kBackupStagingName;
 inline const std::string kStudents = std::string(kLocation) + "\\" + texts::kStudentsName;
 // The message that ends a run whose student data could not be copied.
 constexpr const char* kCopyFailed = texts::kCopyFailed;

@@ -12,6 +12,7 @@ namespace {
 
 using scenario::kCopyFailed;
 const std::string kBackup = scenario::kBackup;
+const std::string kStaging = scenario::kStaging;
 const std::string kStudents = scenario::kStudents;
 
 // The run stopped after step 1: the message, the progress window closed, no
@@ -34,12 +35,12 @@ TEST(StudentBackup, MissingStudentsFolderAbandonsTheRun) {
   b.machine->AddFile(std::string(scenario::kLocation) + "\\MarloCoach.exe");
   b.state.m_location = scenario::kLocation;
   ExpectAbandoned(b, b.engine.Run(scenario::kLocation));
-  EXPECT_FALSE(b.machine->Exists(kBackup));  // the empty backup folder was removed again
+  EXPECT_FALSE(b.machine->Exists(kBackup) || b.machine->Exists(kStaging));  // made and removed again
 }
 
 // Files already under their own names stay as they are; a copy that an
-// interrupted run cut short under the temporary name is replaced. Windows
-// refuses to overwrite it while it is read-only (5), as the copy left it.
+// interrupted run cut short under the temporary name is deleted first,
+// its attributes cleared (read-only, as the copy left it).
 TEST(StudentBackup, ASecondRunAddsToTheEarlierBackupWithoutOverwriting) {
   Bench b;
   scenario::Installation inst = scenario::SeedInstallation(b);
@@ -47,7 +48,6 @@ TEST(StudentBackup, ASecondRunAddsToTheEarlierBackupWithoutOverwriting) {
   b.machine->AddFile(kBackup + "\\old.txt", "earlier");
   const std::string partial = kBackup + "\\RMLC~CPY.TMP";
   b.machine->AddFile(partial, "bob pro", kAttrReadOnly);
-  b.machine->InjectFault({SimMachine::Call::CopyOneFile, partial, 1, winerr::kAccessDenied});
   EXPECT_EQ(b.engine.Run(scenario::kLocation), RunOutcome::Finished);
   std::string bytes;
   EXPECT_TRUE(b.machine->ReadFile(kBackup + "\\roster.txt", bytes) && bytes == "last year's roster");
@@ -57,6 +57,9 @@ TEST(StudentBackup, ASecondRunAddsToTheEarlierBackupWithoutOverwriting) {
   EXPECT_FALSE(b.machine->Exists(partial));
   EXPECT_FALSE(b.machine->Exists(scenario::kLocation));
   EXPECT_EQ(scenario::CheckPromises(b, inst), std::vector<std::string>());
+  // Nothing left to copy: a temporary file that an ended run left goes all the same.
+  ASSERT_TRUE(b.machine->AddFolder(kStudents) && b.machine->AddFile(partial, "cut"));
+  EXPECT_TRUE(b.units.backup.CopyFolderTree(kStudents, kBackup) && !b.machine->Exists(partial));
 }
 
 TEST(StudentBackup, AFileThatCannotBeCopiedRollsTheWholeBackupBack) {
@@ -64,13 +67,13 @@ TEST(StudentBackup, AFileThatCannotBeCopiedRollsTheWholeBackupBack) {
   scenario::SeedInstallation(b);
   b.machine->HoldOpen(kStudents + "\\roster.txt");  // enumerated last: everything else is copied
   ExpectAbandoned(b, b.engine.Run(scenario::kLocation));
-  EXPECT_FALSE(b.machine->Exists(kBackup));  // dot-named and read-only copies went too
+  EXPECT_FALSE(b.machine->Exists(kStaging));  // dot-named and read-only copies went too
   // Each file of the rollback is shown and painted at once; once a subfolder
   // is gone, the folder's path carries a trailing backslash.
   std::vector<std::string> expected;
   for (const char* rest : {"\\.cache\\state.bin", "\\\\.profile", "\\\\class1\\alice.dat",
                            "\\\\class1\\bob.dat", "\\\\class2\\deep\\notes.txt"}) {
-    expected.push_back("detail:" + kBackup + rest);
+    expected.push_back("detail:" + kStaging + rest);
     expected.push_back("redraw");
   }
   const std::vector<std::string>& events = b.ui.Events();
@@ -82,10 +85,11 @@ TEST(StudentBackup, AFileThatCannotBeCopiedRollsTheWholeBackupBack) {
 TEST(StudentBackup, AnyGapInTheCopyAbandonsTheRun) {
   const SimMachine::Fault faults[] = {
       {SimMachine::Call::CopyOneFile, "alice.dat", 0, winerr::kAccessDenied},
-      {SimMachine::Call::MakeDirectory, "Data\\class2", 0, winerr::kAccessDenied},
+      {SimMachine::Call::MakeDirectory, "\\class2", 0, winerr::kAccessDenied},
       {SimMachine::Call::SetCurrentDir, "Students\\class2", 0, winerr::kAccessDenied},
       {SimMachine::Call::FindFirst, "class2\\deep\\*", 0, winerr::kAccessDenied},
       {SimMachine::Call::FindNext, "Students\\class1", 0, winerr::kInvalidParameter},
+      {SimMachine::Call::RenameFile, texts::kBackupStagingName, 0, winerr::kAccessDenied},
   };
   for (const SimMachine::Fault& fault : faults) {
     SCOPED_TRACE(fault.subjectContains);
@@ -93,7 +97,7 @@ TEST(StudentBackup, AnyGapInTheCopyAbandonsTheRun) {
     scenario::SeedInstallation(b);
     b.machine->InjectFault(fault);
     ExpectAbandoned(b, b.engine.Run(scenario::kLocation));
-    EXPECT_FALSE(b.machine->Exists(kBackup));
+    EXPECT_FALSE(b.machine->Exists(kBackup) || b.machine->Exists(kStaging));
   }
 }
 
@@ -101,10 +105,10 @@ TEST(StudentBackup, ARollbackThatFailsSaysSoBeforeTheCopyMessage) {
   Bench b;
   scenario::SeedInstallation(b);
   b.machine->HoldOpen(kStudents + "\\roster.txt");
-  b.machine->HoldOpen(kBackup + "\\class1\\alice.dat");
+  b.machine->HoldOpen(kStaging + "\\class1\\alice.dat");
   ExpectAbandoned(b, b.engine.Run(scenario::kLocation));
   ASSERT_EQ(b.ui.Boxes().size(), 3u);
-  EXPECT_EQ(b.ui.Boxes()[1].text, "Could not delete file: " + kBackup + "\\\\class1\\alice.dat");
+  EXPECT_EQ(b.ui.Boxes()[1].text, "Could not delete file: " + kStaging + "\\\\class1\\alice.dat");
   EXPECT_EQ(b.ui.Boxes()[1].caption, std::optional<std::string>("Error"));
 }
 

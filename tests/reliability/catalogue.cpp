@@ -254,8 +254,8 @@ void AddFileCases(std::vector<Case>& cases) {
     Case c;
     c.name = "StudentFileUnderTheCopysTemporaryName";
     c.prepare = [](Bench& b, Installation& inst) {
-      // A copy cut short by an earlier run could pass for it in the backup.
-      const std::string path = kStudents + "\\class1\\rmlc~cpy.tmp";
+      // A copy cut short by an earlier run could pass for it at the top of the backup.
+      const std::string path = kStudents + "\\rmlc~cpy.tmp";
       b.machine->AddFile(path, "a student's own file");
       inst.studentFiles[path] = "a student's own file";
     };
@@ -298,10 +298,13 @@ void AddFileCases(std::vector<Case>& cases) {
     c.name = "DotNamedReadOnlyHiddenSystemFiles";
     c.prepare = [](Bench& b, Installation& inst) {
       AddSystemFile(b, inst);
+      b.machine->AddFile(kStudents + "\\class1\\rmlc~cpy.tmp", "below the top");
+      inst.studentFiles[kStudents + "\\class1\\rmlc~cpy.tmp"] = "below the top";
     };
     c.expect = [](const Bench& b, const Installation& inst) {
       for (const char* name : {"\\.profile", "\\.cache\\state.bin", "\\class1\\bob.dat",
-                               "\\class2\\deep\\notes.txt", "\\class2\\system.dat"}) {
+                               "\\class1\\rmlc~cpy.tmp", "\\class2\\deep\\notes.txt",
+                               "\\class2\\system.dat"}) {
         std::string bytes;
         EXPECT_TRUE(b.machine->ReadFile(inst.backup + name, bytes)) << name;
       }
@@ -326,13 +329,13 @@ void AddFileCases(std::vector<Case>& cases) {
   {
     Case c;
     c.name = "HeldOpenFileInTheRollback";
-    c.prepare = [](Bench& b, Installation& inst) {
+    c.prepare = [](Bench& b, Installation&) {
       b.machine->HoldOpen(kStudents + "\\roster.txt");
-      b.machine->HoldOpen(inst.backup + "\\class1\\alice.dat");
+      b.machine->HoldOpen(scenario::kStaging + "\\class1\\alice.dat");
     };
-    c.expect = [](const Bench& b, const Installation& inst) {
+    c.expect = [](const Bench& b, const Installation&) {
       ExpectAbandoned(b);
-      EXPECT_TRUE(b.ui.AnyBoxContains("Could not delete file: " + inst.backup));
+      EXPECT_TRUE(b.ui.AnyBoxContains("Could not delete file: " + scenario::kStaging));
     };
     cases.push_back(c);
   }
@@ -451,6 +454,10 @@ void AddFileCases(std::vector<Case>& cases) {
     c.prepare = [](Bench& b, Installation& inst) {
       b.machine->AddFile(inst.backup + "\\roster.txt", "last year's roster");
       b.machine->AddFile(inst.backup + "\\kept.txt", "kept");
+      b.machine->AddFile(inst.backup + "\\LONGNA~1.TXT", "earlier");
+      b.machine->AddFile(kStudents + "\\LONGNA~1.TXT", "now");
+      inst.studentFiles[kStudents + "\\LONGNA~1.TXT"] = "now";
+      b.machine->AddFile(scenario::kStaging + "\\stale.txt", "stale");
     };
     c.expect = [](const Bench& b, const Installation& inst) {
       std::string bytes;

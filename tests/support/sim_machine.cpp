@@ -1173,24 +1173,28 @@ bool SimMachine::RenameFile(const std::string& from, const std::string& to) {
   SimPath source;
   FsNode* node = m.BeginOnEntry(Call::RenameFile, from + " -> " + to, from, source);
   if (!node) return false;
-  if (node->folder) return m.Fail(winerr::kAccessDenied);  // files only here
   if (m.IsHeld(source)) return m.Fail(winerr::kSharingViolation);
   if (m.TooLong(to)) return m.Fail(winerr::kFilenameTooLong);
   SimPath target;
   if (!m.Resolve(to, target)) return m.Fail(winerr::kPathNotFound);
   FsNode* folder = m.ParentOf(target);
   if (!folder) return m.Fail(winerr::kPathNotFound);
+  // A folder moves with all in it, unless a held file or the current folder is in it.
+  const std::string key = m.PathKey(source) + "\\", current = m.PathKey(m.currentDir) + "\\";
+  auto inside = [&key](const std::string& other) { return other.rfind(key, 0) == 0; };
+  if (node->folder && (inside(current) || std::any_of(m.held.begin(), m.held.end(), inside)))
+    return m.Fail(winerr::kAccessDenied);
   FsNode* existing = m.Lookup(target);
   if (existing && existing != node) return m.Fail(winerr::kAlreadyExists);
   if (!ValidFileName(target.parts.back())) return m.Fail(winerr::kInvalidName);
-  // The same file under its new name: index, bytes and attributes stay.
+  // The same entry under its new name: index, bytes and attributes stay.
   FsNode& holder = *m.ParentOf(source);
-  std::unique_ptr<FsNode> moved = std::move(holder.children[m.Key(node->name)]);
+  std::unique_ptr<FsNode> moved = std::move(holder.children[m.ChildKey(holder, node->name)]);
   m.Detach(holder, *moved);
   moved->name = target.parts.back();
   moved->shortName = m.ShortNameFor(*folder, moved->name);
   if (!moved->shortName.empty()) folder->byShortName[m.Key(moved->shortName)] = moved.get();
-  folder->children[m.Key(moved->name)] = std::move(moved);
+  folder->children[m.ChildKey(*folder, moved->name)] = std::move(moved);
   return m.Succeed();
 }
 

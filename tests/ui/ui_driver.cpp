@@ -429,15 +429,16 @@ TEST_F(Journey, MissingStudentDataAbandonsTheRunBeforeAnyDeletion) {
 }
 
 // The program is ended (TerminateProcess, as a shut-down or an ended task
-// ends it) while step 1 copies a large file, then started again: the second
-// run replaces what the first cut short, and says "Success!" over a backup
-// that holds the students' data byte for byte.
+// ends it) while step 1 copies a large file into the staging folder, then
+// started again: the second run replaces what the first cut short, and says
+// "Success!" over a backup that holds the students' data byte for byte.
 TEST_F(Journey, RunEndedDuringTheBackupAndRepeatedLeavesAWholeBackup) {
   seed::SeedOptions options;
   options.largeFileSize = 32u << 20;  // a copy that lasts long enough to be caught in
   ASSERT_NO_FATAL_FAILURE(Seed(options));
   const std::string large = std::string("\\") + seed::kLargeStudentFile;
-  const std::string largeFolder = Backup() + large.substr(0, large.rfind('\\'));
+  const std::string largeFolder = folders_.userDesktop + "\\" + texts::kBackupStagingName +
+                                  large.substr(0, large.rfind('\\'));
   ASSERT_NO_FATAL_FAILURE(Start());
   ASSERT_NO_FATAL_FAILURE(RemoveAndConfirm());
   const DWORD start = GetTickCount();
