@@ -229,10 +229,11 @@ rmlc_wine_template() {
     wine wineboot -u >"$dir/wineboot.log" 2>&1 || exit 1
     wineserver -w
     rmlc_wine_make_safe "$WINEPREFIX"
-    # The tests make and remove folder links with the host's ln and rm,
-    # which Wine runs as Unix programs (Wine's own link calls make none).
+    # The tests make and remove folder links with the host's ln and rm, and
+    # lock folders with its chattr, which Wine runs as Unix programs (Wine's
+    # own link calls make none).
     mkdir -p -- "$WINEPREFIX/drive_c/rmlc-tools"
-    cp -- "$(command -v ln)" "$(command -v rm)" "$WINEPREFIX/drive_c/rmlc-tools/"
+    cp -- "$(command -v ln)" "$(command -v rm)" "$(command -v chattr)" "$WINEPREFIX/drive_c/rmlc-tools/"
     # Wine's own fonts (Debian's fonts-wine) in the prefix's Fonts folder:
     # Debian's Wine looks for them beside its data folder, not where the
     # package puts them, and without Marlett the caption buttons are drawn

@@ -32,13 +32,20 @@ class ContractTest : public ::testing::Test {
   // A path inside the scratch folder.
   std::string In(const std::string& relative) const { return scratch + "\\" + relative; }
 
-  // Every name a search for `pattern` reports, in the order it reports them.
-  std::vector<std::string> Names(const std::string& pattern) {
-    std::vector<std::string> names;
+  // Every entry a search for `pattern` reports, in the order it reports them.
+  std::vector<FindData> Entries(const std::string& pattern) {
+    std::vector<FindData> entries;
     UniqueFind find(*services);
     FindData data;
     for (bool more = find.First(pattern, data); more; more = find.Next(data))
-      names.push_back(data.name);
+      entries.push_back(data);
+    return entries;
+  }
+
+  // Their names.
+  std::vector<std::string> Names(const std::string& pattern) {
+    std::vector<std::string> names;
+    for (const FindData& data : Entries(pattern)) names.push_back(data.name);
     return names;
   }
 

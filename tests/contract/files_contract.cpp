@@ -75,11 +75,8 @@ TEST_F(ContractTest, FolderListingStartsWithDotEntries) {
   // The directory bit tells folders from files; the current folder's "*"
   // lists the same entries.
   ASSERT_TRUE(services->SetCurrentDir(In("Sub")));
-  UniqueFind find(*services);
-  FindData data;
   int folders = 0, files = 0;
-  for (bool more = find.First("*", data); more; more = find.Next(data))
-    ((data.attributes & kAttrDirectory) ? folders : files)++;
+  for (const FindData& data : Entries("*")) ((data.attributes & kAttrDirectory) ? folders : files)++;
   EXPECT_EQ(folders, 3);  // ".", "..", "Inner"
   EXPECT_EQ(files, 1);
 }

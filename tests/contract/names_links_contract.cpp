@@ -7,14 +7,11 @@
 
 namespace {
 
-// Every entry but "." and ".." that a search of `pattern` reports: name and
+// Every entry but "." and ".." of those a search reported: name and
 // whether the name is a stand-in, sorted.
-std::vector<std::pair<std::string, bool>> Listed(IWindowsServices& services,
-                                                 const std::string& pattern) {
+std::vector<std::pair<std::string, bool>> Listed(const std::vector<FindData>& found) {
   std::vector<std::pair<std::string, bool>> entries;
-  UniqueFind find(services);
-  FindData data;
-  for (bool more = find.First(pattern, data); more; more = find.Next(data))
+  for (const FindData& data : found)
     if (data.name != "." && data.name != "..") entries.emplace_back(data.name, data.nameNotAnsi);
   std::sort(entries.begin(), entries.end());
   return entries;
@@ -31,7 +28,7 @@ TEST_F(ContractTest, NamesOutsideTheCodePageComeBackFlagged) {
   ASSERT_TRUE(machine->PutFileNamedInUtf8(scratch, u8"caf\u00E9.txt", "latin"));
   const std::vector<std::pair<std::string, bool>> expected = {
       {"??.txt", true}, {"a.txt", false}, {"a.txt", true}, {"caf\xE9.txt", false}};
-  EXPECT_EQ(Listed(*services, In("*")), expected);
+  EXPECT_EQ(Listed(Entries(In("*"))), expected);
   // The ANSI name reaches the plain file only.
   std::string bytes;
   EXPECT_TRUE(machine->GetFile(In("a.txt"), bytes) && bytes == "plain");

@@ -8,7 +8,7 @@
 #include <map>
 
 #include "removal/path_rules.h"
-#include "tests/engine/scenario.h"
+#include "tests/support/scenario.h"
 
 using scenario::Bench;
 

@@ -1,7 +1,7 @@
 // Start-up and "Browse...": where the product is, the version and the user.
 #include <gtest/gtest.h>
 
-#include "tests/engine/scenario.h"
+#include "tests/support/scenario.h"
 
 using scenario::Bench;
 

@@ -4,7 +4,7 @@
 
 #include "platform/error_codes.h"
 #include "removal/path_rules.h"
-#include "tests/engine/scenario.h"
+#include "tests/support/scenario.h"
 
 using scenario::Bench;
 

@@ -2,7 +2,7 @@
 #include <gtest/gtest.h>
 
 #include "removal/registry_cleanup.h"
-#include "tests/engine/scenario.h"
+#include "tests/support/scenario.h"
 
 using scenario::Bench;
 

@@ -5,7 +5,7 @@
 #include <algorithm>
 
 #include "removal/path_rules.h"
-#include "tests/engine/scenario.h"
+#include "tests/support/scenario.h"
 
 using scenario::Bench;
 

@@ -2,7 +2,7 @@
 // users and for the current user, with the derived per-user folders.
 #include <gtest/gtest.h>
 
-#include "tests/engine/scenario.h"
+#include "tests/support/scenario.h"
 
 using scenario::Bench;
 

@@ -4,7 +4,7 @@
 
 #include <algorithm>
 
-#include "tests/engine/scenario.h"
+#include "tests/support/scenario.h"
 
 using scenario::Bench;
 

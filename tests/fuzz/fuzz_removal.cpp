@@ -11,7 +11,7 @@
 #include <vector>
 
 #include "removal/path_rules.h"
-#include "tests/engine/scenario.h"
+#include "tests/support/scenario.h"
 #include "tests/fuzz/fuzz_check.h"
 
 namespace {

@@ -11,7 +11,7 @@
 #include <string>
 #include <vector>
 
-#include "tests/engine/scenario.h"
+#include "tests/support/scenario.h"
 
 namespace catalogue {
 

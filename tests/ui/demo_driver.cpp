@@ -130,8 +130,8 @@ int Registry() {
   const std::string uninstall = std::string(seed::kUninstallKey) + "\\";
   std::vector<std::string> remaining;
   for (const auto& entry : seed::UninstallEntries())
-    if (check::KeyExists(uninstall + entry)) remaining.push_back(entry);
-  if (check::KeyExists(product))
+    if (win32test::KeyExists(HKEY_LOCAL_MACHINE, uninstall + entry)) remaining.push_back(entry);
+  if (win32test::KeyExists(HKEY_LOCAL_MACHINE, product))
     std::printf("    HKLM\\%s: still there; subkeys: %s; values: %s\n", product.c_str(),
                 Join(check::Subkeys(product)).c_str(), Join(check::ValueNames(product)).c_str());
   else
@@ -140,13 +140,15 @@ int Registry() {
               static_cast<unsigned>(remaining.size()),
               static_cast<unsigned>(seed::UninstallEntries().size()),
               remaining.empty() ? "" : ": ", remaining.empty() ? "" : Join(remaining).c_str());
-  const bool neighbourKey = check::KeyExists(lookalike::kProductKey);
-  const bool neighbourEntry = check::KeyExists(uninstall + lookalike::kUninstallEntry);
+  const bool neighbourKey = win32test::KeyExists(HKEY_LOCAL_MACHINE, lookalike::kProductKey);
+  const bool neighbourEntry = win32test::KeyExists(HKEY_LOCAL_MACHINE,
+                                                   uninstall + lookalike::kUninstallEntry);
   std::printf("    neighbours left alone: HKLM\\%s %s; uninstall entry \"%s\" %s\n",
               lookalike::kProductKey, neighbourKey ? "kept" : "GONE",
               lookalike::kUninstallEntry, neighbourEntry ? "kept" : "GONE");
   const bool cleaned = check::Subkeys(product).empty() &&
-                       !check::ValueExists(product, "InstallPath") && remaining.empty();
+                       !win32test::ValueExists(HKEY_LOCAL_MACHINE,
+                                               product, "InstallPath") && remaining.empty();
   return cleaned && neighbourKey && neighbourEntry ? 0 : 1;
 }
 

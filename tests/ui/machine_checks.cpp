@@ -5,25 +5,8 @@
 namespace check {
 namespace {
 
-// Starts a Unix program (Wine starts ELF binaries given as \\?\unix paths).
-// Wine gives no process handle to wait on for such a program, so callers
-// watch for its effect instead.
-bool StartUnix(const std::string& command) {
-  STARTUPINFOA startup = {};
-  startup.cb = sizeof startup;
-  PROCESS_INFORMATION info = {};
-  std::string line = command;
-  if (!CreateProcessA(nullptr, &line[0], nullptr, nullptr, FALSE, 0, nullptr, nullptr, &startup,
-                      &info))
-    return false;
-  if (info.hThread) CloseHandle(info.hThread);
-  if (info.hProcess) CloseHandle(info.hProcess);
-  return true;
-}
-
 bool Chattr(const char* flag, const std::string& unixPath) {
-  return !unixPath.empty() &&
-         StartUnix("\\\\?\\unix\\usr\\bin\\chattr " + std::string(flag) + " \"" + unixPath + "\"");
+  return !unixPath.empty() && winehost::RunHostTool("chattr", {flag, unixPath});
 }
 
 // Whether a new file can be made in the folder (an immutable one refuses).
@@ -42,7 +25,7 @@ const char kWineKey[] = "Software\\Wine";
 }  // namespace
 
 bool EmptyTrash() {
-  const std::string trash = TrashFolder();
+  const std::string trash = win32test::TrashFolder();
   if (trash.empty()) return false;
   bool ok = true;
   for (const char* part : {"\\files", "\\info"}) {
@@ -52,21 +35,15 @@ bool EmptyTrash() {
   return ok;
 }
 
-bool FindInTrash(const std::string& windowsPath, TrashItem& item) {
+bool FindInTrash(const std::string& windowsPath, win32test::TrashItem& item) {
   const std::string wanted = winehost::UnixName(windowsPath);
-  for (const auto& candidate : TrashItems()) {
+  for (const auto& candidate : win32test::TrashItems()) {
     if (!wanted.empty() && candidate.originalPath == wanted) {
       item = candidate;
       return true;
     }
   }
   return false;
-}
-
-bool KeyExists(const std::string& path) { return win32test::KeyExists(HKEY_LOCAL_MACHINE, path); }
-
-bool ValueExists(const std::string& path, const std::string& name) {
-  return win32test::ValueExists(HKEY_LOCAL_MACHINE, path, name);
 }
 
 // The names RegEnumKeyExA or RegEnumValueA list for one key.
@@ -116,11 +93,7 @@ WineVersion::~WineVersion() {
 
 // Waits up to five seconds for the folder to accept new files, or to refuse them.
 bool WaitWritable(const std::string& folder, bool writable) {
-  for (int i = 0; i < 100; ++i) {
-    if (CanWriteInto(folder) == writable) return true;
-    Sleep(50);
-  }
-  return false;
+  return winehost::WaitFor([&] { return CanWriteInto(folder) == writable; });
 }
 
 ImmutableFolder::ImmutableFolder(const std::string& windowsPath)

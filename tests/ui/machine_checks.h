@@ -11,17 +11,12 @@
 
 namespace check {
 
-// --- Recycle Bin -----------------------------------------------------------
-using win32test::TrashFolder;
-using win32test::TrashItem;
-using win32test::TrashItems;
+// --- Recycle Bin (win32test:: reads it) --------------------------------------
 bool EmptyTrash();
 // The item that came from `windowsPath`; false when none did.
-bool FindInTrash(const std::string& windowsPath, TrashItem& item);
+bool FindInTrash(const std::string& windowsPath, win32test::TrashItem& item);
 
-// --- Registry (HKEY_LOCAL_MACHINE unless said otherwise) --------------------
-bool KeyExists(const std::string& path);
-bool ValueExists(const std::string& path, const std::string& name);
+// --- Registry (HKEY_LOCAL_MACHINE; win32test:: tells whether keys exist) ------
 std::vector<std::string> Subkeys(const std::string& path);
 // Value names of the key; the unnamed value is "(default)".
 std::vector<std::string> ValueNames(const std::string& path);

@@ -86,7 +86,7 @@ int main(int argc, char** argv) {
   std::string error;
   std::vector<seed::StudentFile> students;
   bool ok = resetOnly ? seed::ResetInstallation(options, error)
-                      : seed::SeedInstallation(options, students, error);
+                      : seed::ResetAndSeedThisMachine(options, students, error);
   if (!ok) {
     std::fprintf(stderr, "mlc_seed: %s\n", error.c_str());
     return 1;

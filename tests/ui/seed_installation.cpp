@@ -255,8 +255,8 @@ bool ResetInstallation(const SeedOptions& options, std::string& error) {
   return ok && keys;
 }
 
-bool SeedInstallation(const SeedOptions& options, std::vector<StudentFile>& students,
-                      std::string& error) {
+bool ResetAndSeedThisMachine(const SeedOptions& options, std::vector<StudentFile>& students,
+                             std::string& error) {
   students.clear();
   ShortcutFolders folders;
   if (!ResetInstallation(options, error) || !ReadShortcutFolders(folders, error)) return false;

@@ -82,8 +82,8 @@ struct SeedOptions {
 bool ResetInstallation(const SeedOptions& options, std::string& error);
 
 // Resets, then seeds. `students` receives the student files as seeded.
-bool SeedInstallation(const SeedOptions& options, std::vector<StudentFile>& students,
-                      std::string& error);
+bool ResetAndSeedThisMachine(const SeedOptions& options, std::vector<StudentFile>& students,
+                             std::string& error);
 
 // The student files under `folder` (relative paths, sizes), in a stable
 // order; nothing when the folder is missing.

@@ -64,8 +64,8 @@ class Journey : public ::testing::Test {
 
   void Seed(const seed::SeedOptions& options = seed::SeedOptions()) {
     options_ = options;
-    ASSERT_TRUE(seed::SeedInstallation(options_, students_, error_)) << error_;
-    ASSERT_TRUE(check::EmptyTrash()) << "no Recycle Bin in this prefix: " << check::TrashFolder();
+    ASSERT_TRUE(seed::ResetAndSeedThisMachine(options_, students_, error_)) << error_;
+    ASSERT_TRUE(check::EmptyTrash()) << "no Recycle Bin in this prefix: " << win32test::TrashFolder();
   }
 
   // Starts the program and waits for its main window.
@@ -130,7 +130,7 @@ class Journey : public ::testing::Test {
   }
 
   void ExpectRecycled(const std::string& path) {
-    check::TrashItem item;
+    win32test::TrashItem item;
     EXPECT_FALSE(win32test::PathExists(path)) << "still there: " << path;
     EXPECT_TRUE(check::FindInTrash(path, item)) << "not in the Recycle Bin: " << path;
   }
@@ -138,9 +138,9 @@ class Journey : public ::testing::Test {
   // The installation folder went to the Recycle Bin with every student file.
   void ExpectInstallationRecycled() {
     ExpectRecycled(options_.installFolder);
-    check::TrashItem item;
+    win32test::TrashItem item;
     if (check::FindInTrash(options_.installFolder, item)) {
-      ExpectSameFiles(check::TrashFolder() + "\\files\\" + item.name + "\\Students",
+      ExpectSameFiles(win32test::TrashFolder() + "\\files\\" + item.name + "\\Students",
                       "student data in the Recycle Bin");
     }
   }
@@ -172,27 +172,32 @@ class Journey : public ::testing::Test {
   }
 
   void ExpectRegistryCleaned() {
-    EXPECT_TRUE(check::KeyExists(seed::kProductKey)) << "the product key itself is kept";
+    EXPECT_TRUE(win32test::KeyExists(HKEY_LOCAL_MACHINE,
+                                     seed::kProductKey)) << "the product key itself is kept";
     EXPECT_TRUE(check::Subkeys(seed::kProductKey).empty());
-    EXPECT_FALSE(check::ValueExists(seed::kProductKey, "InstallPath"));
-    EXPECT_TRUE(check::ValueExists(seed::kProductKey, "Version")) << "other values are kept";
+    EXPECT_FALSE(win32test::ValueExists(HKEY_LOCAL_MACHINE, seed::kProductKey, "InstallPath"));
+    EXPECT_TRUE(win32test::ValueExists(HKEY_LOCAL_MACHINE,
+                                       seed::kProductKey, "Version")) << "other values are kept";
     for (const auto& entry : seed::UninstallEntries())
-      EXPECT_FALSE(check::KeyExists(std::string(seed::kUninstallKey) + "\\" + entry)) << entry;
+      EXPECT_FALSE(win32test::KeyExists(HKEY_LOCAL_MACHINE,
+                                        std::string(seed::kUninstallKey) + "\\" + entry)) << entry;
   }
 
   void ExpectRegistryKept() {
     EXPECT_EQ(check::Subkeys(seed::kProductKey).size(), 2u);
-    EXPECT_EQ(check::ValueExists(seed::kProductKey, "InstallPath"), options_.installPathValue);
+    EXPECT_EQ(win32test::ValueExists(HKEY_LOCAL_MACHINE,
+                                     seed::kProductKey, "InstallPath"), options_.installPathValue);
     for (const auto& entry : seed::UninstallEntries())
-      EXPECT_TRUE(check::KeyExists(std::string(seed::kUninstallKey) + "\\" + entry)) << entry;
+      EXPECT_TRUE(win32test::KeyExists(HKEY_LOCAL_MACHINE,
+                                       std::string(seed::kUninstallKey) + "\\" + entry)) << entry;
   }
 
   // Whatever does not belong to the product survives every journey.
   void ExpectNeighboursKept() {
     EXPECT_TRUE(win32test::PathExists(std::string(lookalike::kFolder) + "\\Students\\Keep me.txt"));
     EXPECT_TRUE(win32test::PathExists(lookalike::kFile));
-    EXPECT_TRUE(check::KeyExists(lookalike::kProductKey));
-    EXPECT_TRUE(check::KeyExists(std::string(seed::kUninstallKey) + "\\" +
+    EXPECT_TRUE(win32test::KeyExists(HKEY_LOCAL_MACHINE, lookalike::kProductKey));
+    EXPECT_TRUE(win32test::KeyExists(HKEY_LOCAL_MACHINE, std::string(seed::kUninstallKey) + "\\" +
                                  lookalike::kUninstallEntry));
     for (const auto* desktop : {&folders_.commonDesktop, &folders_.userDesktop})
       EXPECT_TRUE(win32test::PathExists(*desktop + "\\" + lookalike::kShortcut)) << *desktop;
@@ -214,7 +219,7 @@ class Journey : public ::testing::Test {
     ExpectRegistryKept();
     ExpectNeighboursKept();
     EXPECT_FALSE(win32test::PathExists(Backup())) << "a backup was left on the desktop";
-    EXPECT_TRUE(check::TrashItems().empty()) << "something went to the Recycle Bin";
+    EXPECT_TRUE(win32test::TrashItems().empty()) << "something went to the Recycle Bin";
   }
 
   // Everything of the product is gone after a complete run.
@@ -447,16 +452,16 @@ TEST_F(Journey, RunEndedDuringTheBackupAndRepeatedLeavesAWholeBackup) {
   }
   ASSERT_TRUE(program_.Terminate()) << "the program ended by itself";
   ExpectSameFiles(Students(), "student data in place after the end");
-  ASSERT_TRUE(check::TrashItems().empty()) << "the run was ended after step 1";
+  ASSERT_TRUE(win32test::TrashItems().empty()) << "the run was ended after step 1";
 
   ASSERT_NO_FATAL_FAILURE(Start());
   ASSERT_NO_FATAL_FAILURE(RemoveAndConfirm());
   ASSERT_NO_FATAL_FAILURE(ExpectSuccess());
   ExpectInstallationRecycled();
   ExpectSameFiles(Backup(), "backup on the desktop");
-  check::TrashItem item;
+  win32test::TrashItem item;
   ASSERT_TRUE(check::FindInTrash(options_.installFolder, item));
-  const std::string recycled = check::TrashFolder() + "\\files\\" + item.name + "\\Students";
+  const std::string recycled = win32test::TrashFolder() + "\\files\\" + item.name + "\\Students";
   for (const seed::StudentFile& file : students_)
     EXPECT_TRUE(SameBytes(Backup() + "\\" + file.relativePath,
                           recycled + "\\" + file.relativePath))

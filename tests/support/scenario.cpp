@@ -1,4 +1,4 @@
-#include "tests/engine/scenario.h"
+#include "tests/support/scenario.h"
 
 #include <algorithm>
 
