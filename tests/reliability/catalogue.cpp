@@ -756,13 +756,16 @@ const std::vector<Case>& RunCases() {
   return cases;
 }
 
-void Prepare(const Case& c, Prepared& p) {
-  p.bench.machine->AddDrive('D');
-  p.installation = scenario::SeedInstallation(p.bench, c.location);
+void Prepare(const Case& c, Prepared& p) { p.installation = PrepareOn(c, p.bench); }
+
+scenario::Installation PrepareOn(const Case& c, Bench& bench) {
+  bench.machine->AddDrive('D');
+  scenario::Installation installation = scenario::SeedInstallation(bench, c.location);
   // As if the folder had been found, browsed to or typed and confirmed.
-  p.bench.state.m_location = c.location;
-  if (c.prepare) c.prepare(p.bench, p.installation);
-  scenario::RecordBaseline(p.bench, p.installation);
+  bench.state.m_location = c.location;
+  if (c.prepare) c.prepare(bench, installation);
+  scenario::RecordBaseline(bench, installation);
+  return installation;
 }
 
 std::string PathOfLength(const std::string& front, std::size_t length, const std::string& back) {

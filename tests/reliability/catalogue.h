@@ -37,6 +37,8 @@ struct Prepared {
   scenario::Installation installation;
 };
 void Prepare(const Case& c, Prepared& p);
+// The same on a bench of the caller's; returns the installation.
+scenario::Installation PrepareOn(const Case& c, scenario::Bench& bench);
 
 // A path of exactly `length` characters: `front`, then 40-character
 // components, then `back`.

@@ -10,41 +10,15 @@
 #include <utility>
 
 #include "tests/reliability/catalogue.h"
+#include "tests/support/fault_sweep.h"
 
 namespace {
 
-using Faults = std::vector<std::size_t>;  // call numbers counted from the press
+using Faults = faults::Calls;
 
-// One run of `c` with the calls `faults` failing; the broken promises.
-std::vector<std::string> RunWithFaults(const catalogue::Case& c, const Faults& faults,
-                                       std::size_t* callsMade = nullptr) {
-  catalogue::Prepared p;
-  catalogue::Prepare(c, p);
-  SimMachine& m = *p.bench.machine;
-  const std::size_t before = m.CallCount();
-  for (std::size_t k : faults) m.FailCallNumber(before + k);
-  const RunOutcome outcome = p.bench.engine.Run(p.installation.location);
-  if (callsMade) *callsMade = m.CallCount() - before;
-
-  bool unreadFolder = c.shortcutsMayBeUnknown;
-  bool closeFailed = false;
-  for (std::size_t k : faults) {
-    if (before + k > m.Calls().size()) continue;  // the run ended sooner
-    const SimMachine::CallRecord& failed = m.Calls()[before + k - 1];
-    // A desktop or Start menu the run could not read hides the shortcuts in it.
-    unreadFolder = unreadFolder || (failed.call == SimMachine::Call::SpecialFolderPath &&
-                                    (failed.subject == "0x19" || failed.subject == "0x16" ||
-                                     failed.subject == "0x0B" || failed.subject == "0x10"));
-    // A failed close leaves the simulated handle open.
-    closeFailed = closeFailed || failed.call == SimMachine::Call::CloseKey ||
-                  failed.call == SimMachine::Call::CloseFind;
-  }
-  std::vector<std::string> problems = scenario::CheckPromises(p.bench, p.installation, unreadFolder);
-  if (outcome != RunOutcome::Finished) problems.push_back("run did not finish");
-  if (p.bench.ui.ProgressOpen()) problems.push_back("progress window left open");
-  if (!closeFailed && (m.OpenKeyCount() != 0 || m.LiveFinds() != 0))
-    problems.push_back("handle leaked");
-  return problems;
+// The case laid down on a bench of the sweep's.
+faults::Prepare Laying(const catalogue::Case& c) {
+  return [&c](scenario::Bench& bench) { return catalogue::PrepareOn(c, bench); };
 }
 
 std::string Describe(const catalogue::Case& c, const Faults& faults) {
@@ -58,14 +32,11 @@ class SingleFaults : public ::testing::TestWithParam<catalogue::Case> {};
 TEST_P(SingleFaults, EveryFailingCallIsSurvived) {
   const catalogue::Case& c = GetParam();
   std::size_t total = 0;
-  ASSERT_TRUE(RunWithFaults(c, {}, &total).empty());
-  std::size_t held = 0;
-  for (std::size_t k = 1; k <= total; ++k) {
-    std::vector<std::string> problems = RunWithFaults(c, {k});
-    if (problems.empty()) ++held;
-    for (const std::string& problem : problems)
-      ADD_FAILURE() << Describe(c, {k}) << ": " << problem;
-  }
+  const std::size_t held = faults::SweepEveryCall(
+      Laying(c), c.shortcutsMayBeUnknown, total,
+      [&](std::size_t k, const std::string&, const std::string& problem) {
+        ADD_FAILURE() << Describe(c, {k}) << ": " << problem;
+      });
   std::printf("single faults, %s: %zu injection points, %zu of %zu runs held\n", c.name.c_str(),
               total, held, total);
   EXPECT_EQ(held, total);
@@ -89,7 +60,9 @@ TEST(FaultPairs, SampledPairsAreSurvived) {
   catalogue::Case complete;
   complete.name = "CompleteInstallation";
   std::size_t total = 0;
-  ASSERT_TRUE(RunWithFaults(complete, {}, &total).empty());
+  const faults::Result clean = faults::RunWithFaults(Laying(complete), {});
+  ASSERT_TRUE(clean.problems.empty());
+  total = clean.calls;
   ASSERT_GT(total, 2u);
 
   std::mt19937 random(kSeed);
@@ -101,7 +74,8 @@ TEST(FaultPairs, SampledPairsAreSurvived) {
   }
   std::size_t held = 0;
   for (const auto& pair : pairs) {
-    std::vector<std::string> problems = RunWithFaults(complete, {pair.first, pair.second});
+    const std::vector<std::string> problems =
+        faults::RunWithFaults(Laying(complete), {pair.first, pair.second}).problems;
     if (problems.empty()) ++held;
     for (const std::string& problem : problems)
       ADD_FAILURE() << Describe(complete, {pair.first, pair.second}) << ": " << problem;
