@@ -9,8 +9,6 @@ namespace {
 CUninstallApp theApp;
 }  // namespace
 
-CWinApp& TheApp() { return theApp; }
-
 // No name: the title comes from the program file's name.
 CUninstallApp::CUninstallApp() : CWinApp(nullptr) {}
 

@@ -1,9 +1,8 @@
 #include "location/install_location.h"
 
-#include "location/location_texts.h"
 #include "platform/handles.h"
-#include "removal/engine_texts.h"
-#include "removal/path_rules.h"
+#include "shared/path_rules.h"
+#include "shared/texts.h"
 
 namespace {
 
@@ -28,7 +27,7 @@ std::string FindInstallLocation(IWindowsServices& services) {
     UniqueKey key(services);
     std::string data;
     std::string folder;
-    if (key.Open(kHkeyLocalMachine, texts::kProductKeyForReading, kKeyRead) == winerr::kSuccess &&
+    if (key.Open(kHkeyLocalMachine, texts::kProductKey, kKeyRead) == winerr::kSuccess &&
         services.QueryValue(key.Get(), texts::kInstallPathValue, kInstallPathBuffer, data) ==
             winerr::kSuccess &&
         TextFromValue(data, folder) && folder.find_first_of("*?") == std::string::npos &&
@@ -41,31 +40,30 @@ std::string FindInstallLocation(IWindowsServices& services) {
 }
 
 void RecordSystemInfo(IWindowsServices& services, UninstallState& state) {
-  state.m_osVersionInfo = OsVersion();
-  services.GetOsVersion(state.m_osVersionInfo);
-  state.m_osMajor = static_cast<int>(state.m_osVersionInfo.major);
-  state.m_osMinor = static_cast<int>(state.m_osVersionInfo.minor);
+  OsVersion version;
+  services.GetOsVersion(version);
+  state.m_osMajor = static_cast<int>(version.major);
+  state.m_osMinor = static_cast<int>(version.minor);
   state.m_userName.clear();
   if (state.m_osMajor >= 5) services.UserName(kUserNameBuffer, state.m_userName);
 }
 
-void Browse(IWindowsServices& services, IRunUi& ui, MachineCodePage& codePage,
-            UninstallState& state) {
+void Browse(RunContext& run, std::string& location) {
+  IWindowsServices& services = run.services;
   ComScope com(services);
-  UniqueItemList items(services,
-                       services.BrowseForFolder(ui.MainWindow(), texts::kBrowseTitle, kBifEditBox));
+  const WindowHandle owner = run.ui.MainWindow();
+  UniqueItemList items(services, services.BrowseForFolder(owner, texts::kBrowseTitle, kBifEditBox));
   std::string path;
   if (items.Get() == 0 || !services.PathFromItemList(items.Get(), path) || path.empty()) return;
-  if (!ConfirmInstallFolder(services, ui, codePage, path)) return;
-  ui.SetStatusText(texts::kBrowsedFolderStatus);
-  ui.SetLocationText(path);
-  state.m_location = path;
+  if (!ConfirmInstallFolder(run, path)) return;
+  run.ui.SetStatusText(texts::kBrowsedFolderStatus);
+  run.ui.SetLocationText(path);
+  location = path;
 }
 
-bool ConfirmInstallFolder(IWindowsServices& services, IRunUi& ui, MachineCodePage& codePage,
-                          const std::string& folder) {
-  if (FindFile(services, WithoutTrailingBackslashes(folder, codePage.Get()) + texts::kExeName))
-    return true;
-  return ui.ShowMessage(texts::kConfirmLocation, texts::kConfirmCaption, BoxStyle::YesNo) ==
-         BoxAnswer::Yes;
+bool ConfirmInstallFolder(RunContext& run, const std::string& folder) {
+  const std::string exe = WithoutTrailingBackslashes(folder, run.codePage.Get()) + texts::kExeName;
+  return FindFile(run.services, exe) ||
+         run.ui.ShowMessage(texts::kConfirmLocation, texts::kConfirmCaption, BoxStyle::YesNo) ==
+             BoxAnswer::Yes;
 }

@@ -4,21 +4,19 @@
 
 #include <string>
 
-#include "removal/run_ui.h"
-#include "removal/uninstall_state.h"
+#include "shared/run_context.h"
+#include "shared/uninstall_state.h"
 
 // The installation folder from the registry, else the default; empty if none.
 std::string FindInstallLocation(IWindowsServices& services);
 
-// Records the version (zeroed first, so a failed query gives 0) and, from
-// major version 5, the logged-on user's name.
+// Records the version (a failed query gives 0) and, from major version 5,
+// the logged-on user's name.
 void RecordSystemInfo(IWindowsServices& services, UninstallState& state);
 
 // True when `folder` holds MarloCoach.exe, or the user confirms it all the same.
-bool ConfirmInstallFolder(IWindowsServices& services, IRunUi& ui, MachineCodePage& codePage,
-                          const std::string& folder);
+bool ConfirmInstallFolder(RunContext& run, const std::string& folder);
 
 // "Browse...": the folder browser (owned by the main window), confirmation,
-// status line, location box and the state's location, in that order.
-void Browse(IWindowsServices& services, IRunUi& ui, MachineCodePage& codePage,
-            UninstallState& state);
+// status line, location box and `location`, in that order.
+void Browse(RunContext& run, std::string& location);

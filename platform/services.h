@@ -115,12 +115,6 @@ struct AnsiCodePage {
   std::size_t CharLength(const std::string& text, std::size_t pos) const {
     return IsLeadByte(text[pos]) && pos + 1 < text.size() && text[pos + 1] != '\0' ? 2 : 1;
   }
-  // Where the last character starts (CharPrevA from the end); size() when empty.
-  std::size_t LastCharStart(const std::string& text) const {
-    std::size_t last = text.size();
-    for (std::size_t pos = 0; pos < text.size(); pos += CharLength(text, pos)) last = pos;
-    return last;
-  }
 };
 
 class IWindowsServices {

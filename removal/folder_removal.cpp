@@ -1,35 +1,40 @@
 #include "removal/folder_removal.h"
 
 #include "platform/handles.h"
-#include "removal/engine_texts.h"
-#include "removal/path_rules.h"
+#include "shared/path_rules.h"
+#include "shared/texts.h"
 
 bool FolderRemoval::ShellDeleteFolder(WindowHandle owner, const std::string& path) {
+  return Recycle(owner, path, m_guard.IsProtectedText(path));
+}
+
+bool FolderRemoval::Recycle(WindowHandle owner, const std::string& path, bool textProtected) {
   char sourceList[kSourceListCapacity];
   // A path that does not fit is refused rather than cut short: a shorter
   // path names another folder. A deletion the shell reports as done counts
   // only if the folder is really gone.
   bool deleted = false;
-  if (m_guard.MayRecycle(path) && BuildSourceList(path, sourceList)) {
+  if (!textProtected && m_guard.MayRecycle(path) && BuildSourceList(path, sourceList)) {
     // The backup leaves the current directory inside the student data; a
     // folder in use is not recycled whole, so step out of it first.
-    std::string parent = ParentFolderOf(path, m_codePage.Get());
-    if (!parent.empty()) m_services.SetCurrentDir(parent);
-    deleted = m_services.ShellFileOperation(owner, kFoDelete, sourceList, kRecycleFlags) == 0 &&
-              !MayExist(WithoutTrailingBackslashes(path, m_codePage.Get()));
+    std::string parent = ParentFolderOf(path, m_run.codePage.Get());
+    if (!parent.empty()) m_run.services.SetCurrentDir(parent);
+    deleted = m_run.services.ShellFileOperation(owner, kFoDelete, sourceList, kRecycleFlags) == 0 &&
+              !MayExist(WithoutTrailingBackslashes(path, m_run.codePage.Get()));
   }
-  if (!deleted) m_ui.ShowMessage(texts::kCouldNotDelete + path, texts::kErrorCaption, BoxStyle::Ok);
+  if (!deleted)
+    m_run.ui.ShowMessage(texts::kCouldNotDelete + path, texts::kErrorCaption, BoxStyle::Ok);
   return deleted;
 }
 
-void FolderRemoval::DeleteProductFolder(const std::string& folder,
-                                        std::vector<std::string>& failures) {
-  if (!folder.empty() && (m_guard.IsProtectedText(folder) || MayExist(folder)) &&
-      !ShellDeleteFolder(m_ui.MainWindow(), folder))
-    failures.push_back(texts::kFolderLine + folder);
-  m_ui.SetDetailLine("");
+void FolderRemoval::DeleteProductFolder(const std::string& folder) {
+  const bool textProtected = !folder.empty() && m_guard.IsProtectedText(folder);
+  if (!folder.empty() && (textProtected || MayExist(folder)) &&
+      !Recycle(m_run.ui.MainWindow(), folder, textProtected))
+    m_run.failures.push_back(texts::kFolderLine + folder);
+  m_run.ui.SetDetailLine("");
 }
 
 bool FolderRemoval::MayExist(const std::string& path) {
-  return FindFile(m_services, path) || !winerr::IsAbsence(m_services.LastError());
+  return FindFile(m_run.services, path) || !winerr::IsAbsence(m_run.services.LastError());
 }

@@ -1,7 +1,7 @@
 #include "removal/path_guard.h"
 
 #include "platform/handles.h"
-#include "removal/path_rules.h"
+#include "shared/path_rules.h"
 
 namespace {
 
@@ -57,11 +57,11 @@ void PathGuard::AddProtectedIdentities(const std::string& folder, std::set<std::
 }
 
 bool PathGuard::IsProtectedText(const std::string& target) {
+  if (!m_protectedLoaded) LoadProtectedFolders(ReadShellFolders(m_services));
   return IsProtectedFolder(target, m_protectedFolders, m_codePage.Get());
 }
 
 bool PathGuard::IsGuarded(const std::string& target) {
-  if (IsProtectedText(target)) return true;
   // Other spellings of a protected folder: its short name, "a\..\b", and any
   // path that reaches the same object. A path the system cannot make whole
   // or long cannot be told apart from a protected folder: where identities
@@ -74,7 +74,6 @@ bool PathGuard::IsGuarded(const std::string& target) {
 }
 
 bool PathGuard::MayRecycle(const std::string& path) {
-  if (!m_protectedLoaded) LoadProtectedFolders(ReadShellFolders(m_services));
   if (IsGuarded(path)) return false;
   // The undo flag recycles only on a fixed drive; anywhere else the shell
   // deletes for good, and what it deletes there was never backed up.

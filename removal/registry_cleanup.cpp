@@ -1,6 +1,6 @@
 #include "removal/registry_cleanup.h"
 
-#include "removal/engine_texts.h"
+#include "shared/texts.h"
 
 namespace {
 
@@ -91,28 +91,29 @@ long DeleteRegistryTree(IWindowsServices& services, RegKey parent, const std::st
   return services.DeleteKey(parent, name);
 }
 
-void CleanRegistry(IWindowsServices& services, IRunUi& ui, UniqueKey& holder,
-                   std::vector<std::string>& lines) {
-  ui.SetTitleLine(texts::kStep7);
+void RegistryCleanup::Clean() {
+  IWindowsServices& services = m_run.services;
+  std::vector<std::string>& lines = m_run.failures;
+  m_run.ui.SetTitleLine(texts::kStep7);
 
-  long rc = holder.Open(kHkeyLocalMachine, texts::kProductKey, kKeyAllAccess);
+  long rc = m_holder.Open(kHkeyLocalMachine, texts::kProductKey, kKeyAllAccess);
   if (rc == winerr::kSuccess) {
-    SweepProductSubkeys(services, holder.Get(), lines);
-    if (!IsDeletedOrAbsent(services.DeleteValue(holder.Get(), texts::kInstallPathValue)))
+    SweepProductSubkeys(services, m_holder.Get(), lines);
+    if (!IsDeletedOrAbsent(services.DeleteValue(m_holder.Get(), texts::kInstallPathValue)))
       lines.push_back(texts::kInstallPathLine);
   } else if (rc != winerr::kFileNotFound) {
     ReportUnreachableProductKey(services, lines);
   }
 
-  // The holder closes the product key and keeps the uninstall key until the
-  // end of the run.
-  rc = holder.Open(kHkeyLocalMachine, texts::kUninstallKey, kKeyAllAccess);
+  // When the uninstall key opens, the holder closes the product key and keeps
+  // the uninstall key to the end of the run; else it keeps what it held.
+  rc = m_holder.Open(kHkeyLocalMachine, texts::kUninstallKey, kKeyAllAccess);
   if (rc != winerr::kSuccess) {
     if (rc != winerr::kFileNotFound) ReportUnreachableUninstallEntries(services, lines);
     return;
   }
   for (const char* entry : texts::kUninstallEntries) {
-    if (!IsDeletedOrAbsent(DeleteRegistryTree(services, holder.Get(), entry)))
+    if (!IsDeletedOrAbsent(DeleteRegistryTree(services, m_holder.Get(), entry)))
       lines.push_back(texts::kUninstallLine + std::string(entry));
   }
 }

@@ -3,15 +3,22 @@
 #pragma once
 
 #include <string>
-#include <vector>
 
 #include "platform/handles.h"
-#include "removal/run_ui.h"
+#include "shared/run_context.h"
 
-// Runs the step; what is left adds its line to `failures`. `holder` keeps
-// the step's last key open until the end of the run.
-void CleanRegistry(IWindowsServices& services, IRunUi& ui, UniqueKey& holder,
-                   std::vector<std::string>& failures);
+class RegistryCleanup {
+ public:
+  explicit RegistryCleanup(RunContext& run) : m_run(run), m_holder(run.services) {}
+
+  // Runs the step; what is left adds its line to the failure list. The
+  // step's last key stays open until this object goes, at the end of the run.
+  void Clean();
+
+ private:
+  RunContext& m_run;
+  UniqueKey m_holder;
+};
 
 // Deletes parent\name with every key below it; returns a Windows error code.
 long DeleteRegistryTree(IWindowsServices& services, RegKey parent, const std::string& name);

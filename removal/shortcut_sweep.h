@@ -3,15 +3,12 @@
 #pragma once
 
 #include <string>
-#include <vector>
 
 #include "removal/folder_removal.h"
-#include "removal/uninstall_state.h"
+#include "shared/uninstall_state.h"
 
 // Sweeps `desktop`, `startMenu` and, from major version 5, the state's user's
 // folders derived from them, skipping empty ones; program folders go through
-// `folders`. What is left adds its line to `failures`.
-void SweepShortcuts(IWindowsServices& services, IRunUi& ui, FolderRemoval& folders,
-                    MachineCodePage& codePage, const UninstallState& state,
-                    const std::string& desktop, const std::string& startMenu,
-                    std::vector<std::string>& failures);
+// `folders`. What is left adds its line to the failure list.
+void SweepShortcuts(RunContext& run, FolderRemoval& folders, const UninstallState& state,
+                    const std::string& desktop, const std::string& startMenu);

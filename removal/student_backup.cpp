@@ -1,8 +1,8 @@
 #include "removal/student_backup.h"
 
 #include "platform/handles.h"
-#include "removal/engine_texts.h"
-#include "removal/path_rules.h"
+#include "shared/path_rules.h"
+#include "shared/texts.h"
 
 namespace {
 
@@ -10,7 +10,6 @@ namespace {
 // file and 248 for a folder (room for an 8.3 name inside it). Wine takes 260
 // and even makes longer copy targets, which its own calls then cannot name
 // again; the copy keeps within what both can delete in a rollback.
-constexpr std::size_t kMaxFilePath = 259;
 constexpr std::size_t kMaxFolderPath = 248;
 
 bool IsFolder(const FindData& entry) { return (entry.attributes & kAttrDirectory) != 0; }

@@ -7,12 +7,12 @@
 #include <utility>
 #include <vector>
 
-#include "removal/run_ui.h"
+#include "shared/run_context.h"
 
 class StudentBackup {
  public:
-  StudentBackup(IWindowsServices& services, IRunUi& ui, MachineCodePage& codePage)
-      : m_services(services), m_ui(ui), m_codePage(codePage) {}
+  explicit StudentBackup(RunContext& run)
+      : m_services(run.services), m_ui(run.ui), m_codePage(run.codePage) {}
 
   // Copies location\Students into "Marlo Coach Saved Student Data" on
   // `userDesktop`; false (rolled back, and said) abandons the run. A new

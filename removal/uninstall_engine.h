@@ -1,12 +1,13 @@
-// The main window's engine: "Browse..." and the removal run, which calls
-// the steps in their fixed order and owns the failure list.
+// The main window's engine: "Browse..." and the removal run, which calls the
+// steps in their fixed order; each adds its lines to the failure list that
+// the main window owns.
 #pragma once
 
 #include <string>
 
 #include "removal/folder_removal.h"
 #include "removal/student_backup.h"
-#include "removal/uninstall_state.h"
+#include "shared/uninstall_state.h"
 
 // How a press of the remove button ended.
 enum class RunOutcome {
@@ -30,10 +31,8 @@ class UninstallEngine {
   RunOutcome RunOnce(const std::string& typedLocation);
   void ShowFinalReport();
 
-  IWindowsServices& m_services;
-  IRunUi& m_ui;
   UninstallState& m_state;
-  MachineCodePage m_codePage;
+  RunContext m_run;
   PathGuard m_guard;
   FolderRemoval m_folders;
   StudentBackup m_backup;

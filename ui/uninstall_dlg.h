@@ -1,35 +1,21 @@
 // The main window: shows whether and where the product is installed, lets the
 // user browse for another folder and choose whether the student data is
 // saved, and starts or cancels the removal. It owns everything the program
-// knows, and serves the removal as its user-interface port.
+// knows, and serves the removal through its base MainWindowUi.
 #pragma once
 
 #include <string>
 
 #include "platform/dialog/dialog.h"
 #include "platform/services.h"
-#include "removal/run_ui.h"
 #include "removal/uninstall_engine.h"
-#include "removal/uninstall_state.h"
+#include "shared/uninstall_state.h"
+#include "ui/main_window_ui.h"
 #include "ui/progress_dlg.h"
 
-class CUninstallDlg : public CDialog, public IRunUi {
+class CUninstallDlg : public CDialog, public MainWindowUi {
  public:
   explicit CUninstallDlg(IWindowsServices& services, CWnd* parent = nullptr);
-
-  // IRunUi
-  BoxAnswer ShowMessage(const std::string& text, const char* caption,
-                        BoxStyle style) override;
-  WindowHandle MainWindow() override;
-  void SetStatusText(const std::string& text) override;
-  void SetLocationText(const std::string& text) override;
-  void SetStepText(const std::string& text) override;
-  bool CreateProgress() override;
-  void SetTitleLine(const std::string& text) override;
-  void SetDetailLine(const std::string& text) override;
-  void RedrawProgress() override;
-  void BringProgressToTop() override;
-  void DestroyProgress() override;
 
  protected:
   void DoDataExchange(CDataExchange& dx) override;

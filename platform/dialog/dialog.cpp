@@ -25,12 +25,12 @@ CDialog::~CDialog() {
 
 HWND CDialog::OwnerWindow(CWnd* parent) const {
   if (parent != nullptr) return parent->GetSafeHwnd();
-  const CWnd* main = TheApp().m_pMainWnd;
+  const CWnd* main = CWinApp::App().m_pMainWnd;
   return main == nullptr || main == this ? nullptr : main->GetSafeHwnd();
 }
 
 INT_PTR CDialog::DoModal() {
-  return ::DialogBoxParamA(TheApp().Instance(), MAKEINTRESOURCEA(m_templateId),
+  return ::DialogBoxParamA(CWinApp::App().Instance(), MAKEINTRESOURCEA(m_templateId),
                            OwnerWindow(m_parent), &CDialog::DialogProc,
                            reinterpret_cast<LPARAM>(this));
 }
@@ -38,7 +38,7 @@ INT_PTR CDialog::DoModal() {
 bool CDialog::Create(UINT templateId, CWnd* parent) {
   if (IsWindow()) return false;
   m_templateId = templateId;
-  HWND created = ::CreateDialogParamA(TheApp().Instance(), MAKEINTRESOURCEA(templateId),
+  HWND created = ::CreateDialogParamA(CWinApp::App().Instance(), MAKEINTRESOURCEA(templateId),
                                       OwnerWindow(parent), &CDialog::DialogProc,
                                       reinterpret_cast<LPARAM>(this));
   return created != nullptr;
@@ -56,7 +56,7 @@ void CDialog::UpdateData(bool fromWindow) {
 }
 
 int CDialog::MessageBox(const char* text, const char* caption, UINT style) {
-  return ::MessageBoxA(m_hWnd, text, caption != nullptr ? caption : TheApp().Title().c_str(),
+  return ::MessageBoxA(m_hWnd, text, caption != nullptr ? caption : CWinApp::App().Title().c_str(),
                        style);
 }
 
@@ -83,7 +83,7 @@ bool CDialog::OnClicked(UINT id) {
       OnCancel();
       return true;
     case kIdHelp:
-      TheApp().OnHelp();
+      CWinApp::App().OnHelp();
       return true;
     default:
       return false;

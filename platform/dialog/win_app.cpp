@@ -6,7 +6,9 @@
 
 #include "platform/dialog/app_title.h"
 
-CWinApp::CWinApp(const char* appName) : m_appName(appName) {}
+CWinApp* CWinApp::s_app = nullptr;
+
+CWinApp::CWinApp(const char* appName) : m_appName(appName) { if (s_app == nullptr) s_app = this; }
 
 int CWinApp::Start(HINSTANCE instance) {
   m_instance = instance;

@@ -1,6 +1,7 @@
 // The application object of the dialog layer. The program defines exactly one
-// object of a class derived from CWinApp, and the function TheApp() that
-// returns it; WinMain hands control to it through Start().
+// object of a class derived from CWinApp, which registers itself when it is
+// constructed; the dialogs find it through App(), and WinMain hands control to
+// it through Start().
 #pragma once
 
 #include <windows.h>
@@ -16,7 +17,7 @@ class CWinApp {
  public:
   // A null name means: take the title from the program file's name.
   explicit CWinApp(const char* appName = nullptr);
-  virtual ~CWinApp() = default;
+  virtual ~CWinApp() { if (s_app == this) s_app = nullptr; }
   CWinApp(const CWinApp&) = delete;
   CWinApp& operator=(const CWinApp&) = delete;
 
@@ -25,8 +26,8 @@ class CWinApp {
   // modal: no message loop follows). Always returns 0, the exit code.
   int Start(HINSTANCE instance);
 
-  // The program's own start-up. FALSE ends the program.
-  virtual BOOL InitInstance() = 0;
+  // The program's own start-up; this one starts nothing. FALSE ends the program.
+  virtual BOOL InitInstance() { return FALSE; }
   // A help request. The program ships no help file, so it does nothing.
   virtual void OnHelp() {}
 
@@ -41,11 +42,12 @@ class CWinApp {
   // The main window: owner of modeless and ownerless dialogs; null when none.
   CWnd* m_pMainWnd = nullptr;
 
+  // The application object: the first one constructed registers itself.
+  static CWinApp& App() { return *s_app; }
+
  private:
+  static CWinApp* s_app;
   const char* m_appName;
   HINSTANCE m_instance = nullptr;
   std::string m_title;
 };
-
-// Defined by the program next to its one application object.
-CWinApp& TheApp();

@@ -7,7 +7,7 @@
 #include <cstdio>
 #include <map>
 
-#include "removal/path_rules.h"
+#include "shared/path_rules.h"
 #include "tests/support/fault_sweep.h"
 #include "tests/support/scenario.h"
 

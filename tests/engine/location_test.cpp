@@ -8,7 +8,7 @@ using scenario::Bench;
 namespace {
 
 const char* const kDefault = texts::kDefaultFolder;
-const char* const kKey = texts::kProductKeyForReading;
+const char* const kKey = texts::kProductKey;
 
 std::string Find(Bench& b) {
   std::string found = FindInstallLocation(*b.machine);

@@ -3,7 +3,7 @@
 #include <gtest/gtest.h>
 
 #include "platform/error_codes.h"
-#include "removal/path_rules.h"
+#include "shared/path_rules.h"
 #include "tests/support/scenario.h"
 
 using scenario::Bench;

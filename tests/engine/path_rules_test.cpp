@@ -2,7 +2,7 @@
 // are derived, and which folders no deletion may touch.
 #include <gtest/gtest.h>
 
-#include "removal/path_rules.h"
+#include "shared/path_rules.h"
 
 TEST(PathRules, StudentsFolderTakesTheFrontOfTheLocation) {
   EXPECT_EQ(StudentsFolderFor(""), "C:\\MLC Students");

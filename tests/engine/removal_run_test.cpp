@@ -4,7 +4,7 @@
 
 #include <algorithm>
 
-#include "removal/path_rules.h"
+#include "shared/path_rules.h"
 #include "tests/support/scenario.h"
 
 using scenario::Bench;
@@ -48,7 +48,7 @@ TEST(RemovalRun, CompleteRunRemovesTheProductAndSavesTheStudentData) {
   EXPECT_EQ(b.engine.Run(scenario::kLocation), RunOutcome::Finished);
 
   // The run's texts are spelt out here, once; other tests take them from
-  // removal/engine_texts.h.
+  // shared/texts.h.
   std::vector<std::string> expected = {
       std::string("box:") + kPatience, "step:Step 1 of 7: Copying student data to desktop...",
       "create", "detail:", "top",

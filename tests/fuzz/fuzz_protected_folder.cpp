@@ -9,7 +9,7 @@
 #include <string>
 #include <vector>
 
-#include "removal/path_rules.h"
+#include "shared/path_rules.h"
 #include "tests/fuzz/fuzz_check.h"
 #include "tests/support/ascii_text.h"
 

@@ -10,7 +10,7 @@
 #include <string>
 #include <vector>
 
-#include "removal/path_rules.h"
+#include "shared/path_rules.h"
 #include "tests/support/scenario.h"
 #include "tests/fuzz/fuzz_check.h"
 

@@ -3,7 +3,7 @@
 #include <cstdint>
 #include <string>
 
-#include "removal/path_rules.h"
+#include "shared/path_rules.h"
 #include "tests/fuzz/fuzz_check.h"
 
 extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size) {

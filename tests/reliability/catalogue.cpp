@@ -9,7 +9,7 @@
 #include <set>
 
 #include "platform/error_codes.h"
-#include "removal/path_rules.h"
+#include "shared/path_rules.h"
 
 using scenario::AnyLineStartsWith;
 using scenario::Bench;

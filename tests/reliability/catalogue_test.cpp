@@ -2,7 +2,7 @@
 // of the invariant check, and does what the case expects.
 #include <gtest/gtest.h>
 
-#include "removal/path_rules.h"
+#include "shared/path_rules.h"
 #include "tests/reliability/catalogue.h"
 
 using scenario::Bench;

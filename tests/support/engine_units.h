@@ -8,11 +8,9 @@
 
 struct EngineUnits {
   EngineUnits(IWindowsServices& services, IRunUi& ui)
-      : codePage(services),
-        guard(services, codePage),
-        folders(services, ui, guard, codePage),
-        backup(services, ui, codePage) {}
-  MachineCodePage codePage;
+      : run(services, ui, failures), guard(run), folders(run, guard), backup(run) {}
+  std::vector<std::string> failures;
+  RunContext run;
   PathGuard guard;
   FolderRemoval folders;
   StudentBackup backup;

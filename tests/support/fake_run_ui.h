@@ -9,7 +9,7 @@
 #include <string>
 #include <vector>
 
-#include "removal/run_ui.h"
+#include "shared/run_ui.h"
 
 class FakeRunUi : public IRunUi {
  public:

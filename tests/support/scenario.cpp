@@ -2,7 +2,7 @@
 
 #include <algorithm>
 
-#include "removal/path_rules.h"
+#include "shared/path_rules.h"
 #include "tests/support/installation_seed.h"
 #include "tests/support/lookalikes.h"
 

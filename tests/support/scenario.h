@@ -11,9 +11,8 @@
 #include <vector>
 
 #include "location/install_location.h"
-#include "location/location_texts.h"
-#include "removal/engine_texts.h"
 #include "removal/uninstall_engine.h"
+#include "shared/texts.h"
 #include "tests/support/engine_units.h"
 #include "tests/support/fake_run_ui.h"
 #include "tests/support/sim_machine.h"

@@ -247,7 +247,8 @@ struct SimMachine::Impl {
 
   // True when the last character (not byte) is a separator.
   bool EndsWithSeparator(const std::string& text) const {
-    std::size_t last = codePage.LastCharStart(text);
+    std::size_t last = text.size();
+    for (std::size_t pos = 0; pos < text.size(); pos += codePage.CharLength(text, pos)) last = pos;
     return last < text.size() && IsSeparator(text[last]);
   }
 

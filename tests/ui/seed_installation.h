@@ -16,14 +16,13 @@
 #include <string>
 #include <vector>
 
-#include "location/location_texts.h"
-#include "removal/engine_texts.h"
+#include "shared/texts.h"
 #include "tests/support/lookalikes.h"
 
 namespace seed {
 
 constexpr const char* kDefaultInstallFolder = texts::kDefaultFolder;
-constexpr const char* kProductKey = texts::kProductKeyForReading;
+constexpr const char* kProductKey = texts::kProductKey;
 constexpr const char* kUninstallKey = texts::kUninstallKey;
 constexpr const char* kCacheFolder = texts::kInstallerCache;
 constexpr const char* kMlcStudentsFolder = "C:\\MLC Students";

@@ -15,8 +15,7 @@
 #include <string>
 #include <vector>
 
-#include "location/location_texts.h"
-#include "removal/engine_texts.h"
+#include "shared/texts.h"
 #include "tests/support/wine_host.h"
 #include "tests/ui/machine_checks.h"
 #include "tests/ui/program_driver.h"
@@ -31,7 +30,7 @@ const char kNotFound[] =
     "Unable to find your Marlo Coach folder.  Please browse to locate this folder, or click the "
     "\"Remove\" button to remove all other traces of the program (registry keys, etc).";
 const char kNotFoundBox[] = "MLC Folder Not Found.";
-// The removal's texts are the program's own (removal/engine_texts.h).
+// The removal's texts are the program's own (shared/texts.h).
 const std::string kLeftovers = std::string(texts::kLeftoversHeader) + "\n\n";
 const char kSaveBox[] = "Save Student Data (will be copied to your desktop)";
 

@@ -242,5 +242,3 @@ TEST_F(DialogLayer, MessageBoxNullCaptionIsTheTitleEmptyCaptionStaysEmpty) {
 }
 
 }  // namespace
-
-CWinApp& TheApp() { return theApp; }

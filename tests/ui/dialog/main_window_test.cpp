@@ -158,5 +158,3 @@ TEST_F(MainWindow, ProgressWindowIsPaintedAfterEachChangeAndCannotBeClosed) {
 }
 
 }  // namespace
-
-CWinApp& TheApp() { return theApp; }

@@ -1,7 +1,27 @@
-// The removal's fixed texts, paths, registry keys and shortcut tables.
+// The program's fixed texts, paths, registry keys and shortcut tables.
 #pragma once
 
 namespace texts {
+
+// The main window and the installation folder.
+inline constexpr char kFoundText[] = "Marlo Coach Installation found.";
+inline constexpr char kNotFoundText[] =
+    "Unable to find your Marlo Coach folder.  Please browse to locate this folder, "
+    "or click the \"Remove\" button to remove all other traces of the program "
+    "(registry keys, etc).";
+inline constexpr char kNotFoundLocation[] = "MLC Folder Not Found.";
+inline constexpr char kExeName[] = "\\MarloCoach.exe";
+inline constexpr char kConfirmLocation[] =
+    "The \"MarloCoach.exe\" file was not found in this location.  "
+    "Are you sure that this is your Marlo Coach folder?";
+inline constexpr char kConfirmCaption[] = "Confirm Location.";
+inline constexpr char kBrowsedFolderStatus[] =
+    "Marlo Coach folder selected.  Please BE SURE that this is the correct location "
+    "before continuing, as its contents will be COMPLETELY ERASED.";
+inline constexpr char kBrowseTitle[] =
+    "Please select the folder in which the Marlo Coach is installed.";
+inline constexpr char kDefaultFolder[] = "C:\\Program Files\\Marlo Coach";
+inline constexpr char kDefaultExe[] = "C:\\Program Files\\Marlo Coach\\MarloCoach.exe";
 
 // The run.
 inline constexpr char kTypedFolderStatus[] =
@@ -77,9 +97,9 @@ inline constexpr char kProgramFolderSuffix[] = "\\Programs\\Marlo Coach";
 inline constexpr char kDesktopPart[] = "\\Desktop\\";
 inline constexpr char kStartMenuPart[] = "\\Start Menu\\";
 
-// Registry cleanup.
+// The registry: the installation folder, and what step 7 removes.
 inline constexpr char kInstallPathValue[] = "InstallPath";
-inline constexpr char kProductKey[] = "Software\\Bellmont Learning Group\\Marlo Coach";
+inline constexpr char kProductKey[] = "SOFTWARE\\Bellmont Learning Group\\Marlo Coach";
 inline constexpr char kUninstallKey[] = "SOFTWARE\\Microsoft\\Windows\\CurrentVersion\\Uninstall";
 inline constexpr const char* kUninstallEntries[] = {
     "Marlo Coach",

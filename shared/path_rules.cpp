@@ -1,4 +1,4 @@
-#include "removal/path_rules.h"
+#include "shared/path_rules.h"
 
 #include <algorithm>
 #include <cstring>

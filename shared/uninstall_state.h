@@ -5,14 +5,11 @@
 #include <string>
 #include <vector>
 
-#include "platform/services.h"
-
 struct UninstallState {
   std::vector<std::string> m_failures;  // components that were not removed
   int m_osMinor = 0;
   int m_osMajor = 0;
   std::string m_userName;         // empty below major version 5
-  OsVersion m_osVersionInfo;      // as GetVersionExA filled it
   std::string m_location;         // installation folder; empty when unknown
   bool m_saveStudentData = true;  // the save box, read when the run starts
 };

@@ -8,9 +8,10 @@
 
 #include "platform/services.h"
 
-// The SHFileOperation source list holds one path in a buffer of this many
-// characters, ended by two NULs.
-constexpr std::size_t kSourceListCapacity = 260;
+// The longest path the ANSI file calls take (MAX_PATH less its NUL), and the
+// SHFileOperation source list: one path in MAX_PATH characters, two NULs after it.
+constexpr std::size_t kMaxFilePath = 259;
+constexpr std::size_t kSourceListCapacity = kMaxFilePath + 1;
 
 // The students folder that belongs to a location: the text in front of the
 // location's first backslash (normally the drive) + "\MLC Students";

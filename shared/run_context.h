@@ -1,0 +1,18 @@
+// What every step of the run, and the location logic, works with: the
+// machine's services, the main window, the machine's code page and the
+// failure list, which the main window owns.
+#pragma once
+
+#include <string>
+#include <vector>
+
+#include "shared/run_ui.h"
+
+struct RunContext {
+  RunContext(IWindowsServices& services, IRunUi& ui, std::vector<std::string>& failures)
+      : services(services), ui(ui), codePage(services), failures(failures) {}
+  IWindowsServices& services;
+  IRunUi& ui;
+  MachineCodePage codePage;
+  std::vector<std::string>& failures;
+};
