@@ -97,15 +97,21 @@ TEST(StudentBackup, AnyGapInTheCopyAbandonsTheRun) {
   }
 }
 
+// The rollback stops at its first failure, in a new backup and in an earlier one.
 TEST(StudentBackup, ARollbackThatFailsSaysSoBeforeTheCopyMessage) {
-  Bench b;
-  scenario::SeedInstallation(b);
-  b.machine->HoldOpen(kStudents + "\\roster.txt");
-  b.machine->HoldOpen(kBackup + "\\class1\\alice.dat");
-  ExpectAbandoned(b, b.engine.Run(scenario::kLocation));
-  ASSERT_EQ(b.ui.Boxes().size(), 3u);
-  EXPECT_EQ(b.ui.Boxes()[1].text, "Could not delete file: " + kBackup + "\\\\class1\\alice.dat");
-  EXPECT_EQ(b.ui.Boxes()[1].caption, std::optional<std::string>("Error"));
+  for (bool earlier : {false, true}) {
+    SCOPED_TRACE(earlier);
+    Bench b;
+    scenario::SeedInstallation(b);
+    if (earlier) b.machine->AddFile(kBackup + "\\old.txt", "earlier");
+    b.machine->HoldOpen(kStudents + "\\roster.txt");
+    b.machine->HoldOpen(kBackup + "\\class1\\alice.dat");
+    ExpectAbandoned(b, b.engine.Run(scenario::kLocation));
+    ASSERT_EQ(b.ui.Boxes().size(), 3u);
+    EXPECT_EQ(b.ui.Boxes()[1].text, "Could not delete file: " + kBackup +
+                                        (earlier ? "\\" : "\\\\") + "class1\\alice.dat");
+    EXPECT_EQ(b.ui.Boxes()[1].caption, std::optional<std::string>("Error"));
+  }
 }
 
 TEST(StudentBackup, WithoutAUserDesktopNothingIsWrittenAnywhere) {
@@ -117,20 +123,26 @@ TEST(StudentBackup, WithoutAUserDesktopNothingIsWrittenAnywhere) {
     EXPECT_NE(call.call, SimMachine::Call::MakeDirectory) << call.subject;
 }
 
-// A subfolder that cannot be made, or a copy that cannot take its own name:
-// what the run made goes, its temporary file too, and nothing else.
+// A subfolder that cannot be made (a file stands where it must go, whether
+// the student folder holds files or none), a copy that cannot take its own
+// name, or one whose name is the short name of a file this copy made: what
+// the run made goes, its temporary file too, and nothing else.
 TEST(StudentBackup, AnEarlierBackupKeepsItsContentsWhenTheCopyFails) {
-  for (const bool renameFails : {false, true}) {
-    SCOPED_TRACE(renameFails);
+  for (const std::string row : {"\\class1", "\\empty", "rename fails", "short name"}) {
+    SCOPED_TRACE(row);
     Bench b;
     scenario::SeedInstallation(b);
+    b.machine->AddFolder(kStudents + "\\empty");
     b.machine->AddFile(kBackup + "\\old.txt", "earlier");
     std::vector<std::string> kept = {kBackup + "\\old.txt"};
-    if (renameFails) {
+    if (row == "rename fails") {
       b.machine->InjectFault({SimMachine::Call::RenameFile, "roster.txt", 0, winerr::kAccessDenied});
+    } else if (row == "short name") {  // the later one is LONGNA~2.TXT here, LONGNA~1.TXT in the backup
+      b.machine->AddFile(kStudents + "\\LONGNA~1.TXT", "real name");
+      b.machine->AddFile(kStudents + "\\Long Name File.txt", "long name");
     } else {
-      b.machine->AddFile(kBackup + "\\class1", "a file where a folder must go");
-      kept.insert(kept.begin(), kBackup + "\\class1");
+      b.machine->AddFile(kBackup + row, "a file where a folder must go");
+      kept.insert(kept.begin(), kBackup + row);
     }
     ExpectAbandoned(b, b.engine.Run(scenario::kLocation));
     EXPECT_EQ(b.machine->ListTree(kBackup), kept);
