@@ -86,7 +86,8 @@ TEST(BackupCompleteness, NamesThatDifferOnlyInCaseFailTheCopy) {
   const Row rows[] = {{{"Notes.txt", "NOTES.TXT"}, ""},
                       {{"Notes.txt", "NOTES.TXT"}, "copy"},
                       {{"Notes.txt", "NOTES.TXT"}, "folder"},
-                      {{"Notes\\a.txt", "NOTES\\b.txt"}, ""}};
+                      {{"Notes\\a.txt", "NOTES\\b.txt"}, ""},
+                      {{"Notes\\a.txt", "NOTES\\b.txt"}, "folder"}};
   for (const Row& row : rows) {
     SCOPED_TRACE(std::string(row.twins[0]) + " " + row.earlier);
     Bench b;
@@ -188,14 +189,16 @@ TEST(BackupCompleteness, TheRollbackReachesPathsThatDoubledSeparatorsMakeTooLong
 // The ANSI calls take 259 characters for a file and 248 for a folder: a
 // backup path of that length is copied, and one character more (which Wine
 // would still copy, and then could not name again) makes the backup incomplete.
-// So does the temporary file's, at the top of the backup, beside a short name.
+// So does the temporary file's, at the top of the backup, beside a short
+// name; the backup there already holds a copy of one student file, which stays.
 TEST(BackupCompleteness, BackupPathsArePinnedAtTheirLimits) {
   for (std::size_t over : {0u, 1u}) {
     Bench top;
     top.machine->LimitPathLength(true);
     const std::string temporary = std::string("\\") + texts::kCopyTemporaryName;
     const std::string backup = "C:\\" + std::string(259 + over - 3 - temporary.size(), 'b');
-    ASSERT_TRUE(top.machine->AddFolder(backup) && top.machine->AddFile(kStudents + "\\a.txt"));
+    ASSERT_TRUE(top.machine->AddFile(backup + "\\a.txt") && top.machine->AddFile(kStudents + "\\a.txt") &&
+                top.machine->AddFile(kStudents + "\\b.txt"));
     EXPECT_EQ(top.units.backup.CopyFolderTree(kStudents, backup), over == 0) << over;
     for (std::size_t limit : {259u, 248u}) {
       SCOPED_TRACE(limit + over);

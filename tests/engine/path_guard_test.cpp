@@ -86,6 +86,11 @@ TEST(PathGuard, OtherSpellingsOfProtectedFoldersAreReportedNotRecycled) {
     EXPECT_TRUE(b.ui.AnyBoxContains("Could not delete: " + FolderPathOf(typed))) << typed;
     EXPECT_EQ(b.state.m_failures.back(), "Folder: " + FolderPathOf(typed));
   }
+  // A relative path names whatever the current folder is: here the installation.
+  probe.machine->AddFolder(scenario::kLocation);
+  probe.machine->SetCurrentDir("C:\\Program Files");
+  EXPECT_FALSE(probe.units.folders.ShellDeleteFolder(FakeRunUi::kMainWindow, "Marlo Coach"));
+  EXPECT_TRUE(probe.machine->Exists(scenario::kLocation));
 }
 
 TEST(PathGuard, AProtectedFolderKnownOnlyByItsShortNameIsStillGuarded) {
@@ -127,22 +132,27 @@ TEST(PathGuard, ALinkToAProtectedFolderOrOneAboveItIsRefused) {
   // "Windows" below the first link is the folder that holds the user's Start
   // menu; a drive's root holds every folder on it. A Start menu whose long
   // name cannot be made (5) is still known by its identity, and so are the
-  // folders above it.
+  // folders above it; a shell folder whose full path cannot be made takes
+  // nothing from the others.
   struct Row {
     const char* target;
     const char* deleted;  // below the link C:\Apps\link
-    const char* noLongName;
+    SimMachine::Call failing;
+    const char* failingFor;
   };
+  const SimMachine::Call longPath = SimMachine::Call::LongPathName;
   const Row rows[] = {
-      {"C:\\users\\tech\\AppData\\Roaming\\Microsoft", "\\Windows", ""},
-      {"C:\\users\\tech\\AppData\\Roaming\\Microsoft", "\\Windows", "Start Menu"},
-      {scenario::kUserStartMenu, "", "Start Menu"},
-      {"C:\\", "", ""},
+      {"C:\\users\\tech\\AppData\\Roaming\\Microsoft", "\\Windows", longPath, ""},
+      {"C:\\users\\tech\\AppData\\Roaming\\Microsoft", "\\Windows", longPath, "Start Menu"},
+      {scenario::kUserStartMenu, "", longPath, "Start Menu"},
+      {"C:\\", "", longPath, ""},
+      {scenario::kCommonDesktop, "", longPath, ""},
+      {scenario::kUserStartMenu, "", SimMachine::Call::FullPathName, "Public\\Desktop"},
   };
   for (const Row& row : rows) {
-    SCOPED_TRACE(std::string(row.target) + row.deleted + " " + row.noLongName);
+    SCOPED_TRACE(std::string(row.target) + row.deleted + " " + row.failingFor);
     Bench b;
-    if (*row.noLongName) b.machine->InjectFault({SimMachine::Call::LongPathName, row.noLongName});
+    if (*row.failingFor) b.machine->InjectFault({row.failing, row.failingFor});
     ASSERT_TRUE(b.machine->AddFolderLink("C:\\Apps\\link", row.target));
     EXPECT_FALSE(b.units.folders.ShellDeleteFolder(FakeRunUi::kMainWindow,
                                                    std::string("C:\\Apps\\link") + row.deleted));
