@@ -83,19 +83,35 @@ TEST(BackupCompleteness, AShortNameOfAnEarlierBackupFileFailsTheCopy) {
 
 // "Notes.txt" and "NOTES.TXT" in a folder that tells case apart land on one
 // name in the backup, whether this copy made it or an earlier backup, or the
-// staging folder of an ended run, holds it.
+// staging folder of an ended run, holds it; so do the folders "Notes" and
+// "NOTES", whose files would be merged.
 TEST(BackupCompleteness, NamesThatDifferOnlyInCaseFailTheCopy) {
-  for (const std::string& earlier : {std::string(), kBackup, scenario::kStaging}) {
-    SCOPED_TRACE(earlier);
+  struct Row {
+    const char* twins[2];
+    const char* earlier;  // before the run: the twin's copy in the backup or in the
+                          // staging folder, the backup's folder, or nothing
+  };
+  const Row rows[] = {{{"Notes.txt", "NOTES.TXT"}, ""},
+                      {{"Notes.txt", "NOTES.TXT"}, "copy"},
+                      {{"Notes.txt", "NOTES.TXT"}, "staging"},
+                      {{"Notes.txt", "NOTES.TXT"}, "folder"},
+                      {{"Notes\\a.txt", "NOTES\\b.txt"}, ""},
+                      {{"Notes\\a.txt", "NOTES\\b.txt"}, "folder"}};
+  for (const Row& row : rows) {
+    SCOPED_TRACE(std::string(row.twins[0]) + " " + row.earlier);
     Bench b;
     scenario::Installation inst = scenario::SeedInstallation(b);
     const std::string folder = kStudents + "\\notes";
     ASSERT_TRUE(b.machine->AddFolder(folder) && b.machine->MakeCaseSensitive(folder));
-    for (const char* name : {"Notes.txt", "NOTES.TXT"}) {
+    for (const char* name : row.twins) {
       ASSERT_TRUE(b.machine->AddFile(folder + "\\" + name, name));
       inst.studentFiles[folder + "\\" + name] = name;
     }
-    if (!earlier.empty()) b.machine->AddFile(earlier + "\\notes\\Notes.txt", "Notes.txt");
+    const std::string earlier = row.earlier;
+    if (earlier == "copy") b.machine->AddFile(kBackup + "\\notes\\Notes.txt", "Notes.txt");
+    if (earlier == "staging")
+      b.machine->AddFile(scenario::kStaging + "\\notes\\Notes.txt", "Notes.txt");
+    if (earlier == "folder") b.machine->AddFolder(kBackup + "\\notes");
     const std::vector<std::string> before = b.machine->ListTree(kBackup);
     EXPECT_EQ(b.engine.Run(scenario::kLocation), RunOutcome::Finished);
     ExpectAbandonedIntact(b, inst);
@@ -185,8 +201,17 @@ TEST(BackupCompleteness, TheRollbackReachesPathsThatDoubledSeparatorsMakeTooLong
 // The ANSI calls take 259 characters for a file and 248 for a folder: a
 // backup path of that length is copied, and one character more (which Wine
 // would still copy, and then could not name again) makes the backup incomplete.
+// So does the temporary file's, at the top of the backup, beside a short
+// name; the backup there already holds a copy of one student file, which stays.
 TEST(BackupCompleteness, BackupPathsArePinnedAtTheirLimits) {
   for (std::size_t over : {0u, 1u}) {
+    Bench top;
+    top.machine->LimitPathLength(true);
+    const std::string temporary = std::string("\\") + texts::kCopyTemporaryName;
+    const std::string backup = "C:\\" + std::string(259 + over - 3 - temporary.size(), 'b');
+    ASSERT_TRUE(top.machine->AddFile(backup + "\\a.txt") && top.machine->AddFile(kStudents + "\\a.txt") &&
+                top.machine->AddFile(kStudents + "\\b.txt"));
+    EXPECT_EQ(top.units.backup.CopyFolderTree(kStudents, backup), over == 0) << over;
     for (std::size_t limit : {259u, 248u}) {
       SCOPED_TRACE(limit + over);
       Bench b;

@@ -86,29 +86,38 @@ TEST(PathGuard, OtherSpellingsOfProtectedFoldersAreReportedNotRecycled) {
     EXPECT_TRUE(b.ui.AnyBoxContains("Could not delete: " + FolderPathOf(typed))) << typed;
     EXPECT_EQ(b.state.m_failures.back(), "Folder: " + FolderPathOf(typed));
   }
+  // A relative path names whatever the current folder is: here the installation.
+  probe.machine->AddFolder(scenario::kLocation);
+  probe.machine->SetCurrentDir("C:\\Program Files");
+  EXPECT_FALSE(probe.units.folders.ShellDeleteFolder(FakeRunUi::kMainWindow, "Marlo Coach"));
+  EXPECT_TRUE(probe.machine->Exists(scenario::kLocation));
 }
 
 TEST(PathGuard, AProtectedFolderKnownOnlyByItsShortNameIsStillGuarded) {
   // The system names Program Files by its short name; the long spelling of
-  // a folder inside it is caught by resolving and by identity.
-  Bench b;
-  b.machine->SetSpecialFolder(csidl::kProgramFiles, "C:\\PROGRA~1");
-  b.machine->SetSpecialFolder(csidl::kProgramFilesX86, "C:\\PROGRA~1");
-  b.machine->SetSpecialFolder(csidl::kProgramFilesCommon, "C:\\PROGRA~1\\COMMON~1");
-  EXPECT_FALSE(b.units.folders.ShellDeleteFolder(FakeRunUi::kMainWindow, "C:\\Program Files"));
-  EXPECT_FALSE(b.units.folders.ShellDeleteFolder(FakeRunUi::kMainWindow, "C:\\Program Files\\Common Files"));
-  EXPECT_EQ(ShellCalls(*b.machine), 0u);
-  b.machine->AddFolder("C:\\Program Files\\Marlo Coach");
-  EXPECT_TRUE(b.units.folders.ShellDeleteFolder(FakeRunUi::kMainWindow, "C:\\PROGRA~1\\MARLOC~1"));
-  EXPECT_FALSE(b.machine->Exists("C:\\Program Files\\Marlo Coach"));
+  // a folder inside it is caught by identity, and by its resolved name
+  // where no folder has an identity.
+  for (bool identities : {true, false}) {
+    Bench b;
+    if (!identities) b.machine->InjectFault({SimMachine::Call::IdentityOf, "", 0, winerr::kInvalidParameter});
+    b.machine->SetSpecialFolder(csidl::kProgramFiles, "C:\\PROGRA~1");
+    b.machine->SetSpecialFolder(csidl::kProgramFilesX86, "C:\\PROGRA~1");
+    b.machine->SetSpecialFolder(csidl::kProgramFilesCommon, "C:\\PROGRA~1\\COMMON~1");
+    EXPECT_FALSE(b.units.folders.ShellDeleteFolder(FakeRunUi::kMainWindow, "C:\\Program Files"));
+    EXPECT_FALSE(b.units.folders.ShellDeleteFolder(FakeRunUi::kMainWindow, "C:\\Program Files\\Common Files"));
+    EXPECT_EQ(ShellCalls(*b.machine), 0u);
+    b.machine->AddFolder("C:\\Program Files\\Marlo Coach");
+    EXPECT_TRUE(b.units.folders.ShellDeleteFolder(FakeRunUi::kMainWindow, "C:\\PROGRA~1\\MARLOC~1"));
+    EXPECT_FALSE(b.machine->Exists("C:\\Program Files\\Marlo Coach"));
+  }
 }
 
 TEST(PathGuard, WithoutIdentitiesEverySpellingIsRefusedByItsLongPath) {
   // On 9x and some network drives no folder has an identity: the long path
   // alone refuses the short spellings. A long path the system cannot make
-  // for another reason than absence (a folder that may not be listed) cannot
-  // be told apart from a protected folder.
-  for (long longPathError : {0L, winerr::kAccessDenied}) {
+  // for another reason than absence (a folder that may not be listed, a drive
+  // not ready, a network error) cannot be told apart from a protected folder.
+  for (long longPathError : {0L, winerr::kAccessDenied, winerr::kNotReady, winerr::kBadNetPath}) {
     Bench b;
     b.machine->InjectFault({SimMachine::Call::IdentityOf, "", 0, winerr::kAccessDenied});
     if (longPathError != 0)
@@ -119,13 +128,37 @@ TEST(PathGuard, WithoutIdentitiesEverySpellingIsRefusedByItsLongPath) {
   }
 }
 
-TEST(PathGuard, ALinkToAFolderAboveAProtectedOneIsRefused) {
-  // "Windows" below the link is the folder that holds the user's Start menu.
-  Bench b;
-  ASSERT_TRUE(b.machine->AddFolderLink("C:\\Apps\\roaming", "C:\\users\\tech\\AppData\\Roaming\\Microsoft"));
-  EXPECT_FALSE(b.units.folders.ShellDeleteFolder(FakeRunUi::kMainWindow, "C:\\Apps\\roaming\\Windows"));
-  EXPECT_EQ(ShellCalls(*b.machine), 0u);
-  EXPECT_TRUE(b.machine->IsFolder(scenario::kUserStartMenu));
+TEST(PathGuard, ALinkToAProtectedFolderOrOneAboveItIsRefused) {
+  // "Windows" below the first link is the folder that holds the user's Start
+  // menu; a drive's root holds every folder on it. A Start menu whose long
+  // name cannot be made (5) is still known by its identity, and so are the
+  // folders above it; a shell folder whose full path cannot be made takes
+  // nothing from the others.
+  struct Row {
+    const char* target;
+    const char* deleted;  // below the link C:\Apps\link
+    SimMachine::Call failing;
+    const char* failingFor;
+  };
+  const SimMachine::Call longPath = SimMachine::Call::LongPathName;
+  const Row rows[] = {
+      {"C:\\users\\tech\\AppData\\Roaming\\Microsoft", "\\Windows", longPath, ""},
+      {"C:\\users\\tech\\AppData\\Roaming\\Microsoft", "\\Windows", longPath, "Start Menu"},
+      {scenario::kUserStartMenu, "", longPath, "Start Menu"},
+      {"C:\\", "", longPath, ""},
+      {scenario::kCommonDesktop, "", longPath, ""},
+      {scenario::kUserStartMenu, "", SimMachine::Call::FullPathName, "Public\\Desktop"},
+  };
+  for (const Row& row : rows) {
+    SCOPED_TRACE(std::string(row.target) + row.deleted + " " + row.failingFor);
+    Bench b;
+    if (*row.failingFor) b.machine->InjectFault({row.failing, row.failingFor});
+    ASSERT_TRUE(b.machine->AddFolderLink("C:\\Apps\\link", row.target));
+    EXPECT_FALSE(b.units.folders.ShellDeleteFolder(FakeRunUi::kMainWindow,
+                                                   std::string("C:\\Apps\\link") + row.deleted));
+    EXPECT_EQ(ShellCalls(*b.machine), 0u);
+    EXPECT_TRUE(b.machine->IsFolder(scenario::kUserStartMenu));
+  }
 }
 
 TEST(PathGuard, TheNativeProgramFilesOfA64BitSystemIsGuardedInA32BitProgram) {
@@ -196,12 +229,15 @@ TEST(PathGuard, AFolderWhoseDriveCannotAnswerIsALeftover) {
               (std::vector<std::string>{"Folder: N:\\MLC Students", "Folder: N:\\Marlo Coach"}))
         << error;
   }
-  // "Not there" answers still skip the folder.
+  // "Not there" answers still skip the folder, or, from the guard's long
+  // path, let it go.
+  for (SimMachine::Call call : {SimMachine::Call::FindFirst, SimMachine::Call::LongPathName})
   for (long error : {winerr::kFileNotFound, winerr::kPathNotFound, winerr::kInvalidName}) {
     Bench b;
     b.state.m_location = "C:\\Apps\\Marlo Coach";
     b.state.m_saveStudentData = false;
-    b.machine->InjectFault({SimMachine::Call::FindFirst, "C:\\Apps", 0, error});
+    b.machine->AddFile(b.state.m_location + "\\MarloCoach.exe");
+    b.machine->InjectFault({call, "C:\\Apps", 0, error});
     b.engine.Run(b.state.m_location);
     EXPECT_TRUE(b.state.m_failures.empty()) << error;
   }

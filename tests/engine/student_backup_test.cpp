@@ -52,8 +52,11 @@ TEST(StudentBackup, ASecondRunAddsToTheEarlierBackupWithoutOverwriting) {
   std::string bytes;
   EXPECT_TRUE(b.machine->ReadFile(kBackup + "\\roster.txt", bytes) && bytes == "last year's roster");
   EXPECT_TRUE(b.machine->Exists(kBackup + "\\old.txt"));
-  EXPECT_TRUE(b.machine->ReadFile(kBackup + "\\class1\\alice.dat", bytes) && bytes == "alice progress");
-  EXPECT_TRUE(b.machine->ReadFile(kBackup + "\\class1\\bob.dat", bytes) && bytes == "bob progress");
+  for (const auto& file : inst.studentFiles) {  // the one copied over the partial copy too
+    if (file.first.rfind(kStudents + "\\", 0) != 0 || file.first == kStudents + "\\roster.txt") continue;
+    EXPECT_TRUE(b.machine->ReadFile(kBackup + file.first.substr(kStudents.size()), bytes) &&
+                bytes == file.second) << file.first;
+  }
   EXPECT_FALSE(b.machine->Exists(partial));
   EXPECT_FALSE(b.machine->Exists(scenario::kLocation));
   EXPECT_EQ(scenario::CheckPromises(b, inst), std::vector<std::string>());
@@ -101,15 +104,30 @@ TEST(StudentBackup, AnyGapInTheCopyAbandonsTheRun) {
   }
 }
 
+// The rollback stops at its first failure, a file or a folder, in a new
+// backup and in an earlier one: one message, then the copy message.
 TEST(StudentBackup, ARollbackThatFailsSaysSoBeforeTheCopyMessage) {
-  Bench b;
-  scenario::SeedInstallation(b);
-  b.machine->HoldOpen(kStudents + "\\roster.txt");
-  b.machine->HoldOpen(kStaging + "\\class1\\alice.dat");
-  ExpectAbandoned(b, b.engine.Run(scenario::kLocation));
-  ASSERT_EQ(b.ui.Boxes().size(), 3u);
-  EXPECT_EQ(b.ui.Boxes()[1].text, "Could not delete file: " + kStaging + "\\\\class1\\alice.dat");
-  EXPECT_EQ(b.ui.Boxes()[1].caption, std::optional<std::string>("Error"));
+  struct Row {
+    bool earlier;
+    bool folderFails;  // else a file in it is held open
+    std::string message;
+  };
+  const Row rows[] = {{false, false, "Could not delete file: " + kStaging + "\\\\class1\\alice.dat"},
+                      {true, false, "Could not delete file: " + kBackup + "\\class1\\alice.dat"},
+                      {false, true, "Could not delete directory: " + kStaging + "\\\\class1"}};
+  for (const Row& row : rows) {
+    SCOPED_TRACE(row.message);
+    Bench b;
+    scenario::SeedInstallation(b);
+    if (row.earlier) b.machine->AddFile(kBackup + "\\old.txt", "earlier");
+    b.machine->HoldOpen(kStudents + "\\roster.txt");
+    if (row.folderFails) b.machine->InjectFault({SimMachine::Call::RemoveDir, "\\class1"});
+    else b.machine->HoldOpen((row.earlier ? kBackup : kStaging) + "\\class1\\alice.dat");
+    ExpectAbandoned(b, b.engine.Run(scenario::kLocation));
+    ASSERT_EQ(b.ui.Boxes().size(), 3u);
+    EXPECT_EQ(b.ui.Boxes()[1].text, row.message);
+    EXPECT_EQ(b.ui.Boxes()[1].caption, std::optional<std::string>("Error"));
+  }
 }
 
 TEST(StudentBackup, WithoutAUserDesktopNothingIsWrittenAnywhere) {
@@ -121,20 +139,25 @@ TEST(StudentBackup, WithoutAUserDesktopNothingIsWrittenAnywhere) {
     EXPECT_NE(call.call, SimMachine::Call::MakeDirectory) << call.subject;
 }
 
-// A subfolder that cannot be made, or a copy that cannot take its own name:
-// what the run made goes, its temporary file too, and nothing else.
+// A subfolder that cannot be made (a file stands where it must go, whether
+// the student folder holds files or none), a copy that cannot take its own
+// name, or one whose name is the short name of a file this copy made: what
+// the run made goes, its temporary file too, and nothing else.
 TEST(StudentBackup, AnEarlierBackupKeepsItsContentsWhenTheCopyFails) {
-  for (const bool renameFails : {false, true}) {
-    SCOPED_TRACE(renameFails);
+  for (const std::string row : {"\\class1", "\\empty class", "rename fails", "short name"}) {
+    SCOPED_TRACE(row);
     Bench b;
     scenario::SeedInstallation(b);
     b.machine->AddFile(kBackup + "\\old.txt", "earlier");
     std::vector<std::string> kept = {kBackup + "\\old.txt"};
-    if (renameFails) {
+    if (row == "rename fails") {
       b.machine->InjectFault({SimMachine::Call::RenameFile, "roster.txt", 0, winerr::kAccessDenied});
+    } else if (row == "short name") {  // the later one is LONGNA~2.TXT here, LONGNA~1.TXT in the backup
+      b.machine->AddFile(kStudents + "\\LONGNA~1.TXT", "real name");
+      b.machine->AddFile(kStudents + "\\Long Name File.txt", "long name");
     } else {
-      b.machine->AddFile(kBackup + "\\class1", "a file where a folder must go");
-      kept.insert(kept.begin(), kBackup + "\\class1");
+      b.machine->AddFile(kBackup + row, "a file where a folder must go");
+      kept.insert(kept.begin(), kBackup + row);
     }
     ExpectAbandoned(b, b.engine.Run(scenario::kLocation));
     EXPECT_EQ(b.machine->ListTree(kBackup), kept);
