@@ -48,7 +48,7 @@ TEST(BackupCompleteness, ANameTheCodePageCannotHoldFailsTheCopy) {
     SCOPED_TRACE(std::string(name) + (windows98 ? " on 98" : ""));
     Bench b;
     if (windows98) b.machine->ActAsOlderSystem(SimMachine::OlderSystem::Windows98);
-    scenario::Installation inst = scenario::SeedInstallation(b);
+    scenario::Installation inst = scenario::SeedSimulatedInstallation(b);
     b.machine->AddFile(kStudents + "\\a.txt", "plain a");
     inst.studentFiles[kStudents + "\\a.txt"] = "plain a";
     ASSERT_TRUE(b.machine->AddFileNamedInUtf8(kStudents, name, "twin"));
@@ -67,7 +67,7 @@ TEST(BackupCompleteness, AShortNameOfAnEarlierBackupFileFailsTheCopy) {
   for (const bool standIn : {true, false}) {
     SCOPED_TRACE(standIn);
     Bench b;
-    scenario::Installation inst = scenario::SeedInstallation(b);
+    scenario::Installation inst = scenario::SeedSimulatedInstallation(b);
     b.machine->AddFile(kBackup + "\\Long Name Zzz.txt", "earlier");  // LONGNA~1.TXT there
     const std::string plain = kStudents + (standIn ? "\\Long Name File.txt" : "\\LONGNA~1.TXT");
     b.machine->AddFile(plain, "plain");
@@ -100,7 +100,7 @@ TEST(BackupCompleteness, NamesThatDifferOnlyInCaseFailTheCopy) {
   for (const Row& row : rows) {
     SCOPED_TRACE(std::string(row.twins[0]) + " " + row.earlier);
     Bench b;
-    scenario::Installation inst = scenario::SeedInstallation(b);
+    scenario::Installation inst = scenario::SeedSimulatedInstallation(b);
     const std::string folder = kStudents + "\\notes";
     ASSERT_TRUE(b.machine->AddFolder(folder) && b.machine->MakeCaseSensitive(folder));
     for (const char* name : row.twins) {
@@ -126,7 +126,7 @@ TEST(BackupCompleteness, NamesThatDifferOnlyInCaseFailTheCopy) {
 TEST(BackupCompleteness, DoubleByteNamesAreNotFoldedLikeLetters) {
   Bench b;
   b.machine->SetCodePage(932);
-  scenario::Installation inst = scenario::SeedInstallation(b);
+  scenario::Installation inst = scenario::SeedSimulatedInstallation(b);
   const std::string names[] = {"\x83" "A.dat", "\x83" "a.dat"};
   for (const std::string& name : names) {
     ASSERT_TRUE(b.machine->AddFile(kStudents + "\\" + name, name));
@@ -145,7 +145,7 @@ TEST(BackupCompleteness, LinkedFoldersAreNeverEntered) {
   for (const char* target : targets) {
     SCOPED_TRACE(target);
     Bench b;
-    scenario::Installation inst = scenario::SeedInstallation(b);
+    scenario::Installation inst = scenario::SeedSimulatedInstallation(b);
     b.machine->AddFile("C:\\windows\\system32\\kernel32.dll", "system");
     ASSERT_TRUE(b.machine->AddFolderLink(kStudents + "\\linked", target));
     EXPECT_EQ(b.engine.Run(scenario::kLocation), RunOutcome::Finished);
@@ -160,7 +160,7 @@ TEST(BackupCompleteness, LinkedFoldersAreNeverEntered) {
 // and its earlier files are not deleted.
 TEST(BackupCompleteness, AnEarlierBackupGetsBackExactlyWhatItHeld) {
   Bench b;
-  scenario::Installation inst = scenario::SeedInstallation(b);
+  scenario::Installation inst = scenario::SeedSimulatedInstallation(b);
   b.machine->AddFile(kBackup + "\\roster.txt", "last year's roster");
   b.machine->AddFile(kBackup + "\\class1\\old.dat", "earlier");
   const std::vector<std::string> before = b.machine->ListTree(kBackup);
@@ -178,7 +178,7 @@ TEST(BackupCompleteness, AnEarlierBackupGetsBackExactlyWhatItHeld) {
 TEST(BackupCompleteness, TheRollbackReachesPathsThatDoubledSeparatorsMakeTooLong) {
   Bench b;
   b.machine->LimitPathLength(true);
-  scenario::Installation inst = scenario::SeedInstallation(b);
+  scenario::Installation inst = scenario::SeedSimulatedInstallation(b);
   std::string source = kStudents, copy = scenario::kStaging;
   for (int level = 0; level < 6; ++level) {
     b.machine->AddFile(source + "\\a-side\\x.txt", "side");  // handled first at each level
@@ -216,7 +216,7 @@ TEST(BackupCompleteness, BackupPathsArePinnedAtTheirLimits) {
       SCOPED_TRACE(limit + over);
       Bench b;
       b.machine->LimitPathLength(true);
-      scenario::Installation inst = scenario::SeedInstallation(b);
+      scenario::Installation inst = scenario::SeedSimulatedInstallation(b);
       const std::string name(limit + over - kBackup.size() - 1, 'n');
       const std::string file = kStudents + "\\" + name + (limit == 248u ? "\\f" : "");
       ASSERT_TRUE(b.machine->AddFile(file, "long"));

@@ -16,7 +16,7 @@ using scenario::Bench;
 TEST(FaultSweep, EveryFailingCallIsSurvivedAndReported) {
   std::size_t total = 0;
   const std::size_t held = faults::SweepEveryCall(
-      [](Bench& b) { return scenario::SeedInstallation(b); }, false, total,
+      [](Bench& b) { return scenario::SeedSimulatedInstallation(b); }, false, total,
       [](std::size_t k, const std::string& subject, const std::string& problem) {
         ADD_FAILURE() << "call " << k << " (" << subject << "): " << problem;
       });
@@ -54,7 +54,7 @@ TEST(FaultSweep, EveryInterruptionOfTheBackupIsMadeGoodByTheNextRun) {
     std::map<std::string, std::string> students;
     {
       Bench b;
-      scenario::SeedInstallation(b);
+      scenario::SeedSimulatedInstallation(b);
       students = TreeOf(*b.machine, scenario::kStudents);
       if (earlier) b.machine->AddFile(scenario::kBackup + "\\roster.txt", students["\\roster.txt"]);
       before = b.machine->CallCount();
@@ -67,7 +67,7 @@ TEST(FaultSweep, EveryInterruptionOfTheBackupIsMadeGoodByTheNextRun) {
     std::size_t held = 0;
     for (std::size_t n = 1; n <= stepOne; ++n) {
       Bench first;
-      scenario::Installation inst = scenario::SeedInstallation(first);
+      scenario::Installation inst = scenario::SeedSimulatedInstallation(first);
       if (earlier)
         first.machine->AddFile(scenario::kBackup + "\\roster.txt", students["\\roster.txt"]);
       first.machine->InterruptAtCallNumber(before + n);

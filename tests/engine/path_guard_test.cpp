@@ -77,7 +77,7 @@ TEST(PathGuard, OtherSpellingsOfProtectedFoldersAreReportedNotRecycled) {
         std::string("\\\\.\\C:\\Program Files\\Common Files"), std::string("\\\\?\\C:\\PROGRA~1"),
         std::string("\\\\localhost\\C$\\Program Files")}) {
     Bench b;
-    scenario::SeedInstallation(b);
+    scenario::SeedSimulatedInstallation(b);
     b.state.m_saveStudentData = false;
     b.ui.Answer(BoxAnswer::Yes);
     b.engine.Run(typed);

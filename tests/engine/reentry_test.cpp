@@ -11,7 +11,7 @@ using scenario::Bench;
 
 TEST(Reentry, APressDuringAnyBoxOfARunDoesNothing) {
   Bench b;
-  scenario::SeedInstallation(b);
+  scenario::SeedSimulatedInstallation(b);
   std::vector<RunOutcome> nested;
   std::size_t callsBefore = 0;
   b.ui.onBox = [&](const FakeRunUi::Box&) {

@@ -39,7 +39,7 @@ std::vector<std::string> RecycledTops(const SimMachine& machine) {
 
 TEST(RemovalRun, CompleteRunRemovesTheProductAndSavesTheStudentData) {
   Bench b;
-  scenario::Installation inst = scenario::SeedInstallation(b);
+  scenario::Installation inst = scenario::SeedSimulatedInstallation(b);
   ASSERT_EQ(b.state.m_location, scenario::kLocation);
   b.state.m_failures = {"from an earlier attempt"};
   std::size_t openKeysAtReport = 99;
@@ -106,7 +106,7 @@ TEST(RemovalRun, OlderSystemsSaveTheStudentDataAndRemoveTheProduct) {
     SCOPED_TRACE(system == SimMachine::OlderSystem::Windows98 ? "98" : "NT 4.0");
     Bench b;
     b.machine->ActAsOlderSystem(system);
-    scenario::Installation inst = scenario::SeedInstallation(b);
+    scenario::Installation inst = scenario::SeedSimulatedInstallation(b);
     ASSERT_TRUE(b.state.m_saveStudentData);
     ASSERT_EQ(b.state.m_osMajor, 4);
     const std::vector<std::string> derived = {
@@ -127,7 +127,7 @@ TEST(RemovalRun, OlderSystemsSaveTheStudentDataAndRemoveTheProduct) {
 
 TEST(RemovalRun, DecliningAConfirmationLeavesEverythingAsItWas) {
   Bench b;
-  scenario::SeedInstallation(b);
+  scenario::SeedSimulatedInstallation(b);
   b.machine->AddDrive('D');
   b.machine->AddFolder("D:\\Elsewhere");
   b.state.m_failures = {"earlier line"};
@@ -160,7 +160,7 @@ TEST(RemovalRun, DecliningAConfirmationLeavesEverythingAsItWas) {
 
 TEST(RemovalRun, WithoutALocationTheTypedTextIsIgnored) {
   Bench b;
-  scenario::SeedInstallation(b);
+  scenario::SeedSimulatedInstallation(b);
   b.state.m_location.clear();
   EXPECT_EQ(b.engine.Run("MLC Folder Not Found."), RunOutcome::Finished);
   EXPECT_EQ(b.ui.Boxes().size(), 2u);  // patience prompt and the report, no confirmation
@@ -171,7 +171,7 @@ TEST(RemovalRun, WithoutALocationTheTypedTextIsIgnored) {
 
 TEST(RemovalRun, ClearingTheLocationBoxAsksAboutTheEmptyFolder) {
   Bench b;
-  scenario::SeedInstallation(b);
+  scenario::SeedSimulatedInstallation(b);
   b.machine->AddFile("C:\\MarloCoach.exe", "a stray copy");  // "\MarloCoach.exe" then exists
   EXPECT_EQ(b.engine.Run(""), RunOutcome::Finished);
   EXPECT_EQ(b.state.m_location, "");
@@ -197,7 +197,7 @@ TEST(RemovalRun, StudentsFolderIsOnTheDriveOfTheLocation) {
 
 TEST(RemovalRun, LeftoversAreListedInTheReportAndAtOnce) {
   Bench b;
-  scenario::SeedInstallation(b);
+  scenario::SeedSimulatedInstallation(b);
   b.state.m_saveStudentData = false;
   b.machine->InjectFault({SimMachine::Call::ShellFileOperation, "", 0, winerr::kDirNotEmpty});
   b.engine.Run(scenario::kLocation);
@@ -221,7 +221,7 @@ TEST(RemovalRun, LeftoversAreListedInTheReportAndAtOnce) {
 // folder that must not go is refused without asking the shell.
 TEST(RemovalRun, FolderDeletionIsCheckedGuardedAndNeverTruncated) {
   Bench b;
-  scenario::SeedInstallation(b);
+  scenario::SeedSimulatedInstallation(b);
   b.machine->AddFolder("C:\\Apps\\Gone");
   auto shellCalls = [&b] {
     std::size_t n = 0;
@@ -276,7 +276,7 @@ TEST(RemovalRun, ADriveRootOrProtectedLocationIsReportedNotDeleted) {
   EXPECT_TRUE(b.machine->Exists("D:\\other\\keep.txt"));
 
   Bench desk;
-  scenario::SeedInstallation(desk);
+  scenario::SeedSimulatedInstallation(desk);
   desk.state.m_saveStudentData = false;
   desk.ui.Answer(BoxAnswer::Yes);  // "yes, the desktop is my Marlo Coach folder"
   desk.engine.Run(scenario::kUserDesktop);
@@ -289,7 +289,7 @@ TEST(RemovalRun, AWildcardLocationDeletesNothingThatMatchesIt) {
   // The shell deletes every match of a wildcard; a typed "C:\Program Files\*"
   // confirmed with Yes must not empty Program Files.
   Bench b;
-  scenario::SeedInstallation(b);
+  scenario::SeedSimulatedInstallation(b);
   b.state.m_saveStudentData = false;
   b.ui.Answer(BoxAnswer::Yes);
   const std::string typed = "C:\\Program Files\\*";
@@ -304,7 +304,7 @@ TEST(RemovalRun, TheShellIsNeverAskedToRecycleTheCurrentFolder) {
   // The backup leaves the current directory deep inside the installation;
   // Windows refuses to recycle a folder in use, so the run steps out first.
   Bench b;
-  scenario::SeedInstallation(b);
+  scenario::SeedSimulatedInstallation(b);
   b.engine.Run(scenario::kLocation);
   const auto& calls = b.machine->Calls();
   bool checked = false;
@@ -321,7 +321,7 @@ TEST(RemovalRun, TheShellIsNeverAskedToRecycleTheCurrentFolder) {
 
 TEST(RemovalRun, AFolderTheShellLeftBehindIsNotReportedAsRemoved) {
   Bench b;
-  scenario::SeedInstallation(b);
+  scenario::SeedSimulatedInstallation(b);
   b.state.m_saveStudentData = false;
   // The shell reports success for the installation folder but leaves it.
   b.machine->InjectFault({SimMachine::Call::ShellFileOperation, "Program Files\\Marlo Coach", 0, 0});

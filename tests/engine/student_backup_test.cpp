@@ -43,7 +43,7 @@ TEST(StudentBackup, MissingStudentsFolderAbandonsTheRun) {
 // its attributes cleared (read-only, as the copy left it).
 TEST(StudentBackup, ASecondRunAddsToTheEarlierBackupWithoutOverwriting) {
   Bench b;
-  scenario::Installation inst = scenario::SeedInstallation(b);
+  scenario::Installation inst = scenario::SeedSimulatedInstallation(b);
   b.machine->AddFile(kBackup + "\\roster.txt", "last year's roster");
   b.machine->AddFile(kBackup + "\\old.txt", "earlier");
   const std::string partial = kBackup + "\\RMLC~CPY.TMP";
@@ -67,7 +67,7 @@ TEST(StudentBackup, ASecondRunAddsToTheEarlierBackupWithoutOverwriting) {
 
 TEST(StudentBackup, AFileThatCannotBeCopiedRollsTheWholeBackupBack) {
   Bench b;
-  scenario::SeedInstallation(b);
+  scenario::SeedSimulatedInstallation(b);
   b.machine->HoldOpen(kStudents + "\\roster.txt");  // enumerated last: everything else is copied
   ExpectAbandoned(b, b.engine.Run(scenario::kLocation));
   EXPECT_FALSE(b.machine->Exists(kStaging));  // dot-named and read-only copies went too
@@ -97,7 +97,7 @@ TEST(StudentBackup, AnyGapInTheCopyAbandonsTheRun) {
   for (const SimMachine::Fault& fault : faults) {
     SCOPED_TRACE(fault.subjectContains);
     Bench b;
-    scenario::SeedInstallation(b);
+    scenario::SeedSimulatedInstallation(b);
     b.machine->InjectFault(fault);
     ExpectAbandoned(b, b.engine.Run(scenario::kLocation));
     EXPECT_FALSE(b.machine->Exists(kBackup) || b.machine->Exists(kStaging));
@@ -118,7 +118,7 @@ TEST(StudentBackup, ARollbackThatFailsSaysSoBeforeTheCopyMessage) {
   for (const Row& row : rows) {
     SCOPED_TRACE(row.message);
     Bench b;
-    scenario::SeedInstallation(b);
+    scenario::SeedSimulatedInstallation(b);
     if (row.earlier) b.machine->AddFile(kBackup + "\\old.txt", "earlier");
     b.machine->HoldOpen(kStudents + "\\roster.txt");
     if (row.folderFails) b.machine->InjectFault({SimMachine::Call::RemoveDir, "\\class1"});
@@ -132,7 +132,7 @@ TEST(StudentBackup, ARollbackThatFailsSaysSoBeforeTheCopyMessage) {
 
 TEST(StudentBackup, WithoutAUserDesktopNothingIsWrittenAnywhere) {
   Bench b;
-  scenario::SeedInstallation(b);
+  scenario::SeedSimulatedInstallation(b);
   b.machine->SetSpecialFolder(csidl::kDesktopDirectory, "C:\\nowhere");
   ExpectAbandoned(b, b.engine.Run(scenario::kLocation));
   for (const SimMachine::CallRecord& call : b.machine->Calls())
@@ -147,7 +147,7 @@ TEST(StudentBackup, AnEarlierBackupKeepsItsContentsWhenTheCopyFails) {
   for (const std::string row : {"\\class1", "\\empty class", "rename fails", "short name"}) {
     SCOPED_TRACE(row);
     Bench b;
-    scenario::SeedInstallation(b);
+    scenario::SeedSimulatedInstallation(b);
     b.machine->AddFile(kBackup + "\\old.txt", "earlier");
     std::vector<std::string> kept = {kBackup + "\\old.txt"};
     if (row == "rename fails") {

@@ -172,7 +172,7 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
   FuzzedDataProvider input(data, size);
   Bench b;
   b.machine->AddDrive('D');
-  Installation inst = scenario::SeedInstallation(b);
+  Installation inst = scenario::SeedSimulatedInstallation(b);
   AddStudentFiles(input, b, inst);
   SpoilRegistry(input, b, inst);
   SpoilSystem(input, b, inst);

@@ -760,7 +760,7 @@ void Prepare(const Case& c, Prepared& p) { p.installation = PrepareOn(c, p.bench
 
 scenario::Installation PrepareOn(const Case& c, Bench& bench) {
   bench.machine->AddDrive('D');
-  scenario::Installation installation = scenario::SeedInstallation(bench, c.location);
+  scenario::Installation installation = scenario::SeedSimulatedInstallation(bench, c.location);
   // As if the folder had been found, browsed to or typed and confirmed.
   bench.state.m_location = c.location;
   if (c.prepare) c.prepare(bench, installation);

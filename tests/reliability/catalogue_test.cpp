@@ -48,7 +48,7 @@ std::string FolderOfLength(Bench& b, std::size_t length) {
 TEST_P(InstallPathValue, IsReadWithinItsBuffer) {
   Bench b;
   b.machine->AddDrive('D');
-  scenario::SeedInstallation(b);  // the product is also at the default folder
+  scenario::SeedSimulatedInstallation(b);  // the product is also at the default folder
   std::string bytes = GetParam().bytes;
   // "@<n>": the path of an existing folder of n characters, without a NUL.
   if (!bytes.empty() && bytes[0] == '@') bytes = FolderOfLength(b, std::stoul(bytes.substr(1)));
@@ -77,7 +77,7 @@ INSTANTIATE_TEST_SUITE_P(
 // no Students folder below it and stops before deleting anything.
 TEST(BadInputRun, InstallPathNamingAFileStopsAtTheBackup) {
   Bench b;
-  scenario::Installation inst = scenario::SeedInstallation(b);
+  scenario::Installation inst = scenario::SeedSimulatedInstallation(b);
   const std::string exe = std::string(scenario::kLocation) + "\\MarloCoach.exe";
   b.machine->SetStringValue(kHkeyLocalMachine, scenario::kProductKey, "InstallPath", exe);
   b.state.m_location = FindInstallLocation(*b.machine);
@@ -118,7 +118,7 @@ TEST(InvariantCheck, CatchesEveryKindOfBrokenPromise) {
   };
   for (const Breakage& breakage : breakages) {
     Bench b;
-    scenario::Installation inst = scenario::SeedInstallation(b);
+    scenario::Installation inst = scenario::SeedSimulatedInstallation(b);
     breakage.apply(*b.machine);
     b.engine.Run(scenario::kLocation);
     bool caught = false;
@@ -146,7 +146,7 @@ TEST(BadInputRun, ProductKeyThatCannotBeOpenedIsReportedWhole) {
     for (int nth : {0, 1}) {
       SCOPED_TRACE("error " + std::to_string(error) + ", nth " + std::to_string(nth));
       Bench b;
-      scenario::Installation inst = scenario::SeedInstallation(b);
+      scenario::Installation inst = scenario::SeedSimulatedInstallation(b);
       b.machine->InjectFault(
           {SimMachine::Call::OpenKey, "Bellmont Learning Group\\Marlo Coach", nth, error});
       EXPECT_EQ(b.engine.Run(scenario::kLocation), RunOutcome::Finished);

@@ -113,7 +113,7 @@ void CheckUntouched(const Bench& bench, const Installation& installation,
 
 }  // namespace
 
-Installation SeedInstallation(Bench& bench, const std::string& location) {
+Installation SeedSimulatedInstallation(Bench& bench, const std::string& location) {
   Installation inst;
   inst.location = location;
   SeedLayout layout;

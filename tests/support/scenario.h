@@ -96,7 +96,7 @@ struct Installation {
 // "... Saved Student Data.zip" beside the backup). Then sets the bench's
 // state as start-up does (location found, version and user recorded, save
 // box ticked) and records the baseline.
-Installation SeedInstallation(Bench& bench, const std::string& location = kLocation);
+Installation SeedSimulatedInstallation(Bench& bench, const std::string& location = kLocation);
 
 // True when some failure line of the run starts with `prefix`.
 bool AnyLineStartsWith(const Bench& bench, const std::string& prefix);
