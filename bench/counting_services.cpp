@@ -141,3 +141,12 @@ bool CountingServices::GetOsVersion(OsVersion& out) {
 bool CountingServices::UserName(std::uint32_t capacity, std::string& name) {
   return Timed(kSystem, [&] { return m_inner.UserName(capacity, name); });
 }
+bool CountingServices::SpecialFolderPathWide(int csidlFolder, std::string& utf8) {
+  return Timed(kShell, [&] { return m_inner.SpecialFolderPathWide(csidlFolder, utf8); });
+}
+bool CountingServices::UserNameWide(std::string& utf8) {
+  return Timed(kSystem, [&] { return m_inner.UserNameWide(utf8); });
+}
+AnsiSpelling CountingServices::SpellInAnsi(const std::string& utf8, std::string& ansi) {
+  return Timed(kPathIdentity, [&] { return m_inner.SpellInAnsi(utf8, ansi); });
+}

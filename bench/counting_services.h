@@ -69,6 +69,9 @@ class CountingServices : public IWindowsServices {
   void FreeItemList(ItemList items) override;
   bool GetOsVersion(OsVersion& out) override;
   bool UserName(std::uint32_t capacity, std::string& name) override;
+  bool SpecialFolderPathWide(int csidlFolder, std::string& utf8) override;
+  bool UserNameWide(std::string& utf8) override;
+  AnsiSpelling SpellInAnsi(const std::string& utf8, std::string& ansi) override;
 
  private:
   // Times one forwarded call and adds it to `kind`'s tally. The call's error

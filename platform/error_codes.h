@@ -15,6 +15,7 @@ constexpr long kBadNetPath = 53;
 constexpr long kBadNetName = 67;
 constexpr long kFileExists = 80;
 constexpr long kInvalidParameter = 87;
+constexpr long kCallNotImplemented = 120;  // 95, 98 and Me for most wide calls
 constexpr long kInsufficientBuffer = 122;
 constexpr long kInvalidName = 123;
 constexpr long kShellNoSuchItems = 124;    // the shell's answer when an item's folder is missing
@@ -27,6 +28,7 @@ constexpr long kMoreData = 234;
 constexpr long kNoMoreItems = 259;
 constexpr long kNotADirectory = 267;       // ERROR_DIRECTORY
 constexpr long kKeyDeleted = 1018;
+constexpr long kNoUnicodeTranslation = 1113;  // no exact spelling in the code page
 
 // True for the codes that say a file or folder is not there (a malformed
 // name included). A drive not ready, an unreachable share, an unmapped

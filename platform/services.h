@@ -117,6 +117,14 @@ struct AnsiCodePage {
   }
 };
 
+// How the ANSI calls reach a path whose real (wide) name is known: by the
+// path converted to the code page, where that gives back the same
+// characters (no "?", no best-fit look-alike); else by its short (8.3) path
+// converted so (GetShortPathNameW); else not at all. For None, LastError()
+// is 2 or 3 when the path is not there, and 1113 when it is there, or cannot
+// be told, but has no exact spelling (no short names on its volume).
+enum class AnsiSpelling { Exact, Short, None };
+
 class IWindowsServices {
  public:
   virtual ~IWindowsServices() = default;
@@ -202,6 +210,17 @@ class IWindowsServices {
   virtual bool GetOsVersion(OsVersion& out) = 0;
   // GetUserNameA(buffer of `capacity`): the text up to its NUL; empty on failure.
   virtual bool UserName(std::uint32_t capacity, std::string& name) = 0;
+
+  // --- Names the ANSI code page cannot spell (NT-based systems only) ---
+  // SHGetSpecialFolderPathW(no owner, 260 characters, folder, no creation),
+  // found at run time, as UTF-8. Fails with 120 on 95, 98 and Me, and where
+  // the shell lacks it (NT 4.0 without the desktop update).
+  virtual bool SpecialFolderPathWide(int csidlFolder, std::string& utf8) = 0;
+  // GetUserNameW (257 characters), found at run time, as UTF-8; fails with
+  // 120 on 95, 98 and Me.
+  virtual bool UserNameWide(std::string& utf8) = 0;
+  // How the ANSI calls can name a path given in UTF-8 (`ansi` empty for None).
+  virtual AnsiSpelling SpellInAnsi(const std::string& utf8, std::string& ansi) = 0;
 };
 
 // The machine's code page, asked for on first use and kept from then on.

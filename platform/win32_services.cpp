@@ -54,26 +54,50 @@ void CopyFindData(const WIN32_FIND_DATAA& data, FindData& out) {
 }
 
 // The text in UTF-16, NUL-terminated (a vector rather than a wide string
-// keeps the library's wide-string code out of the program).
-std::vector<WCHAR> WideFromAnsi(const std::string& text) {
-  int length = MultiByteToWideChar(CP_ACP, 0, text.c_str(), -1, nullptr, 0);
+// keeps the library's wide-string code out of the program); `codePage` is
+// the text's, the ANSI one unless given.
+std::vector<WCHAR> WideFromAnsi(const std::string& text, UINT codePage = CP_ACP) {
+  int length = MultiByteToWideChar(codePage, 0, text.c_str(), -1, nullptr, 0);
   std::vector<WCHAR> wide(length > 0 ? static_cast<std::size_t>(length) : 1, L'\0');
-  if (length > 0) MultiByteToWideChar(CP_ACP, 0, text.c_str(), -1, wide.data(), length);
+  if (length > 0) MultiByteToWideChar(codePage, 0, text.c_str(), -1, wide.data(), length);
   return wide;
 }
 
-// True when the wide name converts to exactly `ansi` and back. The way back
-// catches "?" and best-fit look-alikes ("a" for a fullwidth "a") in every
-// code page, with no flag a system could refuse (WC_NO_BEST_FIT_CHARS is
-// refused before Windows 2000, which would make every name look bad).
-bool SpeltExactly(const WCHAR* wide, const std::string& ansi) {
-  char buffer[4 * MAX_PATH] = {};
-  int length = WideCharToMultiByte(CP_ACP, 0, wide, -1, buffer, sizeof buffer, nullptr, nullptr);
-  if (length <= 0 || ansi != buffer) return false;
+// The NUL-terminated wide text in `codePage`, with best fit where it has no
+// exact form; empty when it cannot be converted.
+std::string TextFromWide(const WCHAR* wide, UINT codePage) {
+  int length = WideCharToMultiByte(codePage, 0, wide, -1, nullptr, 0, nullptr, nullptr);
+  std::vector<char> text(length > 0 ? static_cast<std::size_t>(length) : 1, '\0');
+  if (length > 0) WideCharToMultiByte(codePage, 0, wide, -1, text.data(), length, nullptr, nullptr);
+  return text.data();
+}
+
+// True when the wide text converts to the ANSI code page and back to the
+// same characters; `ansi` is the conversion, exact or not. The way back
+// catches "?" and best-fit look-alikes ("L" for "Ł", "a" for a fullwidth
+// "a", a backslash for a yen sign) in every code page, with no flag that a
+// system or a code page could refuse: WC_NO_BEST_FIT_CHARS is refused
+// before Windows 2000, and with the used-default flag by UTF-7, UTF-8 and
+// several other code pages, which would make every name look bad.
+bool AnsiFromWide(const WCHAR* wide, std::string& ansi) {
+  ansi = TextFromWide(wide, CP_ACP);
   const std::vector<WCHAR> back = WideFromAnsi(ansi);
   std::size_t i = 0;
   while (back[i] == wide[i] && wide[i] != L'\0') ++i;
   return back[i] == wide[i];
+}
+
+// True when the wide name converts to exactly `ansi` and back.
+bool SpeltExactly(const WCHAR* wide, const std::string& ansi) {
+  std::string converted;
+  return AnsiFromWide(wide, converted) && converted == ansi;
+}
+
+// True on 95, 98 and Me, whose file systems know the ANSI names only.
+bool IsWindows9x() {
+  OSVERSIONINFOA info{};
+  info.dwOSVersionInfoSize = sizeof info;
+  return GetVersionExA(&info) && info.dwPlatformId == VER_PLATFORM_WIN32_WINDOWS;
 }
 
 // Reads the wide entry that goes with the ANSI one in `out`. None, or one of
@@ -389,4 +413,61 @@ bool Win32Services::UserName(std::uint32_t capacity, std::string& name) {
   DWORD size = capacity;
   const BOOL ok = GetUserNameA(buffer.data(), &size);
   return TextIfDone(ok != FALSE, buffer.data(), buffer.size(), name);
+}
+
+bool Win32Services::SpecialFolderPathWide(int csidlFolder, std::string& utf8) {
+  using SpecialFolderCall = BOOL(WINAPI*)(HWND, LPWSTR, int, BOOL);
+  utf8.clear();
+  const auto call = IsWindows9x() ? nullptr
+                                  : LoadedFunction<SpecialFolderCall>("shell32.dll",
+                                                                      "SHGetSpecialFolderPathW");
+  if (!call) {
+    SetLastError(ERROR_CALL_NOT_IMPLEMENTED);
+    return false;
+  }
+  WCHAR buffer[MAX_PATH] = {};
+  if (!call(nullptr, buffer, csidlFolder, FALSE)) return false;
+  utf8 = TextFromWide(buffer, CP_UTF8);
+  return true;
+}
+
+bool Win32Services::UserNameWide(std::string& utf8) {
+  using UserNameCall = BOOL(WINAPI*)(LPWSTR, LPDWORD);
+  utf8.clear();
+  const auto call =
+      IsWindows9x() ? nullptr : LoadedFunction<UserNameCall>("advapi32.dll", "GetUserNameW");
+  if (!call) {
+    SetLastError(ERROR_CALL_NOT_IMPLEMENTED);
+    return false;
+  }
+  WCHAR buffer[257] = {};  // UNLEN and its NUL
+  DWORD size = 257;
+  if (!call(buffer, &size)) return false;
+  utf8 = TextFromWide(buffer, CP_UTF8);
+  return true;
+}
+
+AnsiSpelling Win32Services::SpellInAnsi(const std::string& utf8, std::string& ansi) {
+  using ShortPathCall = DWORD(WINAPI*)(LPCWSTR, LPWSTR, DWORD);
+  const std::vector<WCHAR> wide = WideFromAnsi(utf8, CP_UTF8);
+  if (AnsiFromWide(wide.data(), ansi)) return AnsiSpelling::Exact;
+  ansi.clear();
+  const auto call = LoadedFunction<ShortPathCall>("kernel32.dll", "GetShortPathNameW");
+  // The size with its NUL, then the path; it fails (2, 3) where nothing is there.
+  const DWORD size = call ? call(wide.data(), nullptr, 0) : 0;
+  if (size == 0) {
+    if (!call) SetLastError(ERROR_NO_UNICODE_TRANSLATION);
+    return AnsiSpelling::None;
+  }
+  std::vector<WCHAR> shortPath(size + 1, L'\0');
+  const DWORD length = call(wide.data(), shortPath.data(), size + 1);
+  if (length == 0) return AnsiSpelling::None;
+  std::string spelt;
+  // A volume without short names gives the long path back.
+  if (length > size || !AnsiFromWide(shortPath.data(), spelt)) {
+    SetLastError(ERROR_NO_UNICODE_TRANSLATION);
+    return AnsiSpelling::None;
+  }
+  ansi = spelt;
+  return AnsiSpelling::Short;
 }

@@ -48,6 +48,10 @@ class Win32Services : public IWindowsServices {
 
   bool GetOsVersion(OsVersion& out) override;
   bool UserName(std::uint32_t capacity, std::string& name) override;
+
+  bool SpecialFolderPathWide(int csidlFolder, std::string& utf8) override;
+  bool UserNameWide(std::string& utf8) override;
+  AnsiSpelling SpellInAnsi(const std::string& utf8, std::string& ansi) override;
 };
 
 // Stand-ins for calls older systems lack, here for tests against the real ones.

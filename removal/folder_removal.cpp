@@ -12,9 +12,11 @@ bool FolderRemoval::Recycle(WindowHandle owner, const std::string& path, bool te
   char sourceList[kSourceListCapacity];
   // A path that does not fit is refused rather than cut short: a shorter
   // path names another folder. A deletion the shell reports as done counts
-  // only if the folder is really gone.
+  // only if the folder is really gone. A link is never handed to the shell,
+  // whose deletion reaches what it leads to.
   bool deleted = false;
-  if (!textProtected && m_guard.MayRecycle(path) && BuildSourceList(path, sourceList)) {
+  if (!textProtected && !MayBeLink(path) && m_guard.MayRecycle(path) &&
+      BuildSourceList(path, sourceList)) {
     // The backup leaves the current directory inside the student data; a
     // folder in use is not recycled whole, so step out of it first.
     std::string parent = ParentFolderOf(path, m_run.codePage.Get());
@@ -37,4 +39,12 @@ void FolderRemoval::DeleteProductFolder(const std::string& folder) {
 
 bool FolderRemoval::MayExist(const std::string& path) {
   return FindFile(m_run.services, path) || !winerr::IsAbsence(m_run.services.LastError());
+}
+
+bool FolderRemoval::MayBeLink(const std::string& path) {
+  UniqueFind find(m_run.services);
+  FindData entry;
+  if (find.First(WithoutTrailingBackslashes(path, m_run.codePage.Get()), entry))
+    return (entry.attributes & kAttrReparsePoint) != 0;
+  return !winerr::IsAbsence(m_run.services.LastError());
 }

@@ -46,33 +46,22 @@ struct Sweep {
 
 }  // namespace
 
-void SweepShortcuts(RunContext& run, FolderRemoval& folders, const UninstallState& state,
-                    const std::string& desktop, const std::string& startMenu) {
-  // A folder the shell could not supply is empty; it and the folder derived
-  // from it are skipped, so no path is ever built on an empty front. A
-  // derived folder without a drive is empty too, and skipped.
-  const auto derive = [&](const std::string& folder, const char* lastPart) {
-    return state.m_osMajor >= 5 && !folder.empty()
-               ? DerivePerUserFolder(folder, state.m_userName, lastPart, run.codePage.Get())
-               : std::string();
-  };
+void SweepShortcuts(RunContext& run, FolderRemoval& folders, const SweepFolders& pass) {
   Sweep sweep{run, folders};
-
   run.ui.SetTitleLine(texts::kStep5);
-  if (!desktop.empty()) sweep.DeleteListedShortcuts(desktop, texts::kDesktopShortcuts);
-  const std::string userDesktop = derive(desktop, texts::kDesktopPart);
-  if (!userDesktop.empty()) sweep.DeleteListedShortcuts(userDesktop, texts::kDesktopShortcuts);
+  if (!pass.desktop.empty()) sweep.DeleteListedShortcuts(pass.desktop, texts::kDesktopShortcuts);
+  if (!pass.derivedDesktop.empty())
+    sweep.DeleteListedShortcuts(pass.derivedDesktop, texts::kDesktopShortcuts);
 
   run.ui.SetTitleLine(texts::kStep6);
-  if (!startMenu.empty()) {
-    sweep.DeleteListedShortcuts(startMenu, texts::kStartMenuShortcuts);
-    sweep.DeleteProgramFolder(startMenu);
+  if (!pass.startMenu.empty()) {
+    sweep.DeleteListedShortcuts(pass.startMenu, texts::kStartMenuShortcuts);
+    sweep.DeleteProgramFolder(pass.startMenu);
   }
   run.ui.SetDetailLine("");
-  const std::string userStartMenu = derive(startMenu, texts::kStartMenuPart);
-  if (!userStartMenu.empty()) {
-    sweep.DeleteListedShortcuts(userStartMenu, texts::kStartMenuShortcuts);
-    sweep.DeleteProgramFolder(userStartMenu);
+  if (!pass.derivedStartMenu.empty()) {
+    sweep.DeleteListedShortcuts(pass.derivedStartMenu, texts::kStartMenuShortcuts);
+    sweep.DeleteProgramFolder(pass.derivedStartMenu);
     run.ui.SetDetailLine("");
   }
 }

@@ -5,10 +5,16 @@
 #include <string>
 
 #include "removal/folder_removal.h"
-#include "shared/uninstall_state.h"
 
-// Sweeps `desktop`, `startMenu` and, from major version 5, the state's user's
-// folders derived from them, skipping empty ones; program folders go through
-// `folders`. What is left adds its line to the failure list.
-void SweepShortcuts(RunContext& run, FolderRemoval& folders, const UninstallState& state,
-                    const std::string& desktop, const std::string& startMenu);
+// The folders of one pass: a desktop and a Start menu, and the per-user
+// folders derived from them (major version 5 and later); empty ones are skipped.
+struct SweepFolders {
+  std::string desktop;
+  std::string derivedDesktop;
+  std::string startMenu;
+  std::string derivedStartMenu;
+};
+
+// Sweeps the pass's folders; program folders go through `folders`. What is
+// left adds its line to the failure list.
+void SweepShortcuts(RunContext& run, FolderRemoval& folders, const SweepFolders& pass);

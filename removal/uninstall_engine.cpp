@@ -1,10 +1,33 @@
 #include "removal/uninstall_engine.h"
 
 #include "location/install_location.h"
+#include "platform/handles.h"
 #include "removal/registry_cleanup.h"
-#include "removal/shortcut_sweep.h"
+#include "removal/shell_folders.h"
 #include "shared/path_rules.h"
 #include "shared/texts.h"
+
+#include <algorithm>
+#include <cstring>
+
+namespace {
+
+// True when `line` names a file or folder by a full path on a drive that its
+// search says is certainly not there: it went with the folder that held it
+// after the line was made. A relative, network or device path, a root, a
+// wildcard and a path whose search cannot tell are taken as still there.
+bool NamesAGonePath(IWindowsServices& services, const AnsiCodePage& codePage,
+                    const std::string& line) {
+  std::string path;
+  for (const char* prefix : {texts::kFileLine, texts::kFolderLine})
+    if (line.compare(0, std::strlen(prefix), prefix) == 0)
+      path = WithoutTrailingBackslashes(line.substr(std::strlen(prefix)), codePage);
+  const bool onDrive = path.size() > 2 && path[1] == ':' && path[2] == '\\';
+  return onDrive && !IsRootPath(path, codePage) && path.find_first_of("*?") == std::string::npos &&
+         !FindFile(services, path) && winerr::IsAbsence(services.LastError());
+}
+
+}  // namespace
 
 UninstallEngine::UninstallEngine(IWindowsServices& services, IRunUi& ui, UninstallState& state)
     : m_state(state),
@@ -40,8 +63,9 @@ RunOutcome UninstallEngine::RunOnce(const std::string& typedLocation) {
   if (ui.ShowMessage(texts::kPatience, "", BoxStyle::OkCancel) == BoxAnswer::Cancel)
     return RunOutcome::Declined;
 
-  const ShellFolders folders = ReadShellFolders(m_run.services);
-  m_guard.LoadProtectedFolders(folders);
+  const RunFolders folders = ReachRunFolders(m_run.services, m_state, m_run.codePage.Get());
+  m_guard.LoadProtectedFolders(folders.guarded);
+  m_state.m_failures = folders.unreachable;
 
   ui.SetStepText(texts::kStep1);
   ui.CreateProgress();
@@ -49,7 +73,7 @@ RunOutcome UninstallEngine::RunOnce(const std::string& typedLocation) {
   ui.BringProgressToTop();
 
   if (m_state.m_saveStudentData && !m_state.m_location.empty() &&
-      !m_backup.BackUpStudentData(m_state.m_location, folders.userDesktop)) {
+      !m_backup.BackUpStudentData(m_state.m_location, folders.user.desktop)) {
     ui.DestroyProgress();  // the run is abandoned: nothing of the product was touched
     return RunOutcome::Finished;
   }
@@ -61,17 +85,27 @@ RunOutcome UninstallEngine::RunOnce(const std::string& typedLocation) {
   ui.SetTitleLine(texts::kStep4);
   m_folders.DeleteProductFolder(FolderPathOf(m_state.m_location, m_run.codePage.Get()));
 
-  SweepShortcuts(m_run, m_folders, m_state, folders.commonDesktop, folders.commonStartMenu);
-  SweepShortcuts(m_run, m_folders, m_state, folders.userDesktop, folders.userStartMenu);
+  SweepShortcuts(m_run, m_folders, folders.common);
+  SweepShortcuts(m_run, m_folders, folders.user);
   RegistryCleanup registry(m_run);  // its last key is closed when the run ends, after the report
   registry.Clean();
 
   ui.DestroyProgress();
-  ShowFinalReport();
+  ShowFinalReport(folders.unreachable);
   return RunOutcome::Finished;
 }
 
-void UninstallEngine::ShowFinalReport() {
+void UninstallEngine::ShowFinalReport(const std::vector<std::string>& unreachable) {
+  // The report names what is still there, in the order the lines were made;
+  // a folder that no spelling reaches cannot be looked up, and stays.
+  std::vector<std::string>& lines = m_state.m_failures;
+  lines.erase(std::remove_if(lines.begin(), lines.end(),
+                             [&](const std::string& line) {
+                               return std::find(unreachable.begin(), unreachable.end(), line) ==
+                                          unreachable.end() &&
+                                      NamesAGonePath(m_run.services, m_run.codePage.Get(), line);
+                             }),
+              lines.end());
   if (m_state.m_failures.empty()) {
     m_run.ui.ShowMessage(texts::kSuccess, texts::kSuccessCaption, BoxStyle::Ok);
     return;

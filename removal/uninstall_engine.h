@@ -4,6 +4,7 @@
 #pragma once
 
 #include <string>
+#include <vector>
 
 #include "removal/folder_removal.h"
 #include "removal/student_backup.h"
@@ -29,7 +30,8 @@ class UninstallEngine {
 
  private:
   RunOutcome RunOnce(const std::string& typedLocation);
-  void ShowFinalReport();
+  // "Success!" or the lines left once those naming what is gone are dropped.
+  void ShowFinalReport(const std::vector<std::string>& unreachable);
 
   UninstallState& m_state;
   RunContext m_run;

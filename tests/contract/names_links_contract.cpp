@@ -33,6 +33,15 @@ TEST_F(ContractTest, NamesOutsideTheCodePageComeBackFlagged) {
   std::string bytes;
   EXPECT_TRUE(machine->GetFile(In("a.txt"), bytes) && bytes == "plain");
   EXPECT_TRUE(machine->GetFile(In("caf\xE9.txt"), bytes) && bytes == "latin");
+  // Known by its real name: the path itself where the code page holds it,
+  // else its short (8.3) path, which reaches it; nothing where nothing is.
+  std::string spelt;
+  EXPECT_EQ(services->SpellInAnsi(scratch + u8"\\caf\u00E9.txt", spelt), AnsiSpelling::Exact);
+  EXPECT_EQ(spelt, In("caf\xE9.txt"));
+  ASSERT_EQ(services->SpellInAnsi(scratch + u8"\\\u65E5\u672C.txt", spelt), AnsiSpelling::Short);
+  EXPECT_TRUE(machine->GetFile(spelt, bytes) && bytes == "cjk") << spelt;
+  EXPECT_EQ(services->SpellInAnsi(scratch + u8"\\\u65E5.txt", spelt), AnsiSpelling::None);
+  EXPECT_TRUE(winerr::IsAbsence(services->LastError()));
 }
 
 // A link reports 0x410, leads to its target's entries, and removing it while

@@ -476,6 +476,32 @@ void AddFileCases(std::vector<Case>& cases) {
     c.expect = [](const Bench& b, const Installation&) { ExpectAbandoned(b); };
     cases.push_back(c);
   }
+  // Product folders that are links: what they lead to is someone else's.
+  // Read-only shortcuts in a program folder that went whole are gone too.
+  for (bool linked : {true, false}) {
+    Case c;
+    c.name = linked ? "ProductFoldersThatAreLinks" : "ReadOnlyShortcutsInRecycledProgramFolders";
+    c.prepare = [linked](Bench& b, Installation& inst) {
+      const std::string programs = scenario::kUserStartMenu + std::string(texts::kProgramFolderSuffix);
+      for (const std::string& folder : {std::string("C:\\MLC Students"), programs}) {
+        if (!linked) {
+          b.machine->AddFile(folder + "\\Uninstall.lnk", "shortcut", kAttrReadOnly);
+          inst.shortcuts.push_back(folder + "\\Uninstall.lnk");
+          continue;
+        }
+        EmptyFolder(b, inst, folder);
+        b.machine->RemoveDir(folder);
+        b.machine->AddFile(folder + " Target\\teacher.doc", "teacher's", kAttrReadOnly | kAttrHidden);
+        b.machine->AddFolderLink(folder, folder + " Target");
+      }
+    };
+    c.expect = [linked](const Bench& b, const Installation&) {
+      const std::string programs = scenario::kUserStartMenu + std::string(texts::kProgramFolderSuffix);
+      EXPECT_EQ(ReportsFolder(b, "C:\\MLC Students") && ReportsFolder(b, programs), linked);
+      EXPECT_EQ(AnyLineStartsWith(b, "File: ") || !b.ui.AnyBoxContains(texts::kSuccess), linked);
+    };
+    cases.push_back(c);
+  }
 }
 
 void AddSystemCases(std::vector<Case>& cases) {
@@ -545,6 +571,33 @@ void AddSystemCases(std::vector<Case>& cases) {
       EXPECT_TRUE(b.state.m_userName.empty());
       EXPECT_TRUE(b.machine->Exists("C:\\tech\\Desktop\\Marlo Coach Videos.lnk"));
       ExpectRemoved(b, inst.location);
+    };
+    cases.push_back(c);
+  }
+  // The user's desktop under a name the code page cannot spell, beside a
+  // folder that its best-fit spelling names: reached by its short path, or
+  // without short names left alone and reported, never "Success!".
+  for (bool shortNames : {true, false}) {
+    Case c;
+    c.name = shortNames ? "DesktopReachedByItsShortPath" : "DesktopNoSpellingReaches";
+    c.prepare = [shortNames](Bench& b, Installation& inst) {
+      if (!shortNames) b.machine->TurnOffShortNames();
+      b.machine->AddFile("C:\\users\\tech\\Lucja\\Marlo Coach Videos.lnk", "another's");
+      const std::string real = u8"C:\\users\\tech\\\u0141ucja";
+      b.machine->AddFileNamedInUtf8("C:\\users\\tech", u8"\u0141ucja", "", true);
+      b.machine->SetSpecialFolderInUtf8(csidl::kDesktopDirectory, real);
+      Forget(inst.shortcuts, kUserDesktop);  // no longer the shell's
+      std::string spelt;
+      if (b.machine->SpellInAnsi(real, spelt) == AnsiSpelling::Short) {
+        b.machine->AddFile(spelt + "\\Marlo Coach Videos.lnk", "shortcut");
+        inst.shortcuts.push_back(real + "\\Marlo Coach Videos.lnk");
+        inst.backup = real + "\\" + texts::kBackupName;
+      }
+      b.state.m_saveStudentData = shortNames;
+    };
+    c.expect = [shortNames](const Bench& b, const Installation&) {
+      EXPECT_EQ(b.ui.AnyBoxContains(texts::kSuccess), shortNames);
+      EXPECT_EQ(ReportsFolder(b, "C:\\users\\tech\\Lucja"), !shortNames);
     };
     cases.push_back(c);
   }

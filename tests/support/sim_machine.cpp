@@ -24,6 +24,7 @@ using ascii::Lower;
 using ascii::Upper;
 
 bool IsSeparator(char c) { return c == '\\' || c == '/'; }
+bool AnsiFormOf(const std::string& utf8, std::string& ansi);
 
 bool ContainsNoCase(const std::string& text, const std::string& part) {
   return Lower(text).find(Lower(part)) != std::string::npos;
@@ -130,11 +131,13 @@ struct SimMachine::Impl {
   RegKey nextKey = 0x1000;
 
   // Shell and system.
-  std::map<int, std::string> specialFolders;
+  std::map<int, std::string> specialFolders;  // in UTF-8
   std::optional<std::string> profilesDir;
   std::map<std::string, std::string> environment;  // keyed by upper-case name
   OsVersion version{6, 1, 7601, 2};
   bool windows9x = false;  // no wide search, no folder identities
+  bool wideShell = true;   // SHGetSpecialFolderPathW (not on 98, nor on NT 4.0)
+  bool shortNames = true;  // new entries get an 8.3 name
   std::string userName;
   std::optional<std::string> browsePath;
   bool browseHasPath = true;
@@ -181,6 +184,19 @@ struct SimMachine::Impl {
   bool Succeed() {
     End(1);
     return true;
+  }
+
+  // SHGetSpecialFolderPathA or (`wide`) W, the fault check made: the folder
+  // in the code page with best fit, or in UTF-8. Without the creation flag
+  // the call fails when the folder is missing.
+  bool SpecialFolder(int csidlFolder, std::string& path, bool wide) {
+    auto it = specialFolders.find(csidlFolder);
+    SimPath p;
+    FsNode* node = it != specialFolders.end() && Resolve(it->second, p) ? WideLookup(p) : nullptr;
+    if (!node || !node->folder) return Fail(winerr::kFileNotFound);
+    if (wide) path = it->second;
+    else AnsiFormOf(it->second, path);
+    return Succeed();
   }
 
   // ---- Paths ----
@@ -270,13 +286,13 @@ struct SimMachine::Impl {
   // The entry of a folder with this long or short name, or null.
   FsNode* Child(const FsNode& folder, const std::string& name) const {
     std::string key = ChildKey(folder, name);
-    // No ANSI name reaches an entry whose name the code page cannot hold.
+    // No ANSI name reaches an entry whose name the code page cannot hold,
+    // but its 8.3 name does.
     auto it = folder.children.find(key);
     if (it != folder.children.end())
       return it->second->ansiName.empty() ? it->second.get() : nullptr;
     auto byShort = folder.byShortName.find(Key(name));
-    if (byShort != folder.byShortName.end() && byShort->second->ansiName.empty())
-      return byShort->second;
+    if (byShort != folder.byShortName.end()) return byShort->second;
     return nullptr;
   }
 
@@ -346,6 +362,26 @@ struct SimMachine::Impl {
         node = Lookup(*node->link, true, hops + 1);
         if (!node) return nullptr;
       }
+    }
+    return node;
+  }
+
+  // The entry a UTF-8 path names, as the wide calls see it: names the code
+  // page holds are looked up as the ANSI calls do, the others by their real
+  // name. `shortPath`, when given, gets the path spelt by the 8.3 names.
+  FsNode* WideLookup(const SimPath& p, std::string* shortPath = nullptr) const {
+    auto drive = drives.find(p.drive);
+    FsNode* node = drive == drives.end() ? nullptr : drive->second.get();
+    if (shortPath) *shortPath = std::string(1, p.drive) + ":" + (p.parts.empty() ? "\\" : "");
+    for (std::size_t i = 0; node && i < p.parts.size(); ++i) {
+      std::string ansi;
+      auto it = node->children.find(ChildKey(*node, p.parts[i]));
+      node = !node->folder                     ? nullptr
+             : AnsiFormOf(p.parts[i], ansi)    ? Child(*node, ansi)
+             : it != node->children.end()      ? it->second.get()
+                                               : nullptr;
+      if (node && shortPath) *shortPath += "\\" + (node->shortName.empty() ? node->name : node->shortName);
+      if (node && node->link) node = Lookup(*node->link);
     }
     return node;
   }
@@ -439,7 +475,7 @@ struct SimMachine::Impl {
   FsNode* Insert(FsNode& parent, const std::string& name, bool folder) {
     auto node = std::make_unique<FsNode>();
     node->name = name;
-    node->shortName = ShortNameFor(parent, name);
+    node->shortName = shortNames ? ShortNameFor(parent, name) : std::string();
     node->index = nextIndex++;
     node->folder = folder;
     node->attributes = folder ? 0 : kAttrArchive;
@@ -650,8 +686,8 @@ bool SimMachine::AddFile(const std::string& path, const std::string& bytes,
   if (!m_impl->Resolve(path, p) || p.parts.empty() || !ValidFileName(p.parts.back())) return false;
   SimPath parent = p;
   parent.parts.pop_back();
-  std::string parentText = m_impl->StoredPath(parent);
-  if (!AddFolder(parentText)) return false;
+  // A folder there is kept (one reached by its 8.3 name has another stored name).
+  if (!m_impl->Lookup(parent) && !AddFolder(m_impl->StoredPath(parent))) return false;
   FsNode* folder = m_impl->Lookup(parent);
   if (!folder) return false;  // a parent name Windows would not keep as given ("a.", "a ")
   FsNode* node = m_impl->Lookup(p);
@@ -690,8 +726,8 @@ bool SimMachine::AddFolderLink(const std::string& link, const std::string& targe
 namespace {
 
 // The name in the ANSI code page the way the ANSI calls give it, with best
-// fit; false when that is not the name itself. Models code page 1252 for
-// ASCII, Latin-1 and the fullwidth forms of ASCII.
+// fit; false when that is not the name itself. Models code page 1252 as
+// Latin-1, with the best fit of the fullwidth forms of ASCII and of "Ł" ("L").
 bool AnsiFormOf(const std::string& utf8, std::string& ansi) {
   bool exact = true;
   ansi.clear();
@@ -702,46 +738,61 @@ bool AnsiFormOf(const std::string& utf8, std::string& ansi) {
     for (int k = 1; k < length && i + k < utf8.size(); ++k)
       code = (code << 6) | (static_cast<unsigned char>(utf8[i + k]) & 0x3F);
     i += static_cast<std::size_t>(length);
-    if (code < 0x80 || (code >= 0xA0 && code <= 0xFF)) {
+    if (code <= 0xFF) {
       ansi += static_cast<char>(code);
       continue;
     }
     exact = false;
-    ansi += code >= 0xFF01 && code <= 0xFF5E ? static_cast<char>(code - 0xFEE0) : '?';
+    ansi += code >= 0xFF01 && code <= 0xFF5E ? static_cast<char>(code - 0xFEE0)
+            : code == 0x141 || code == 0x142 ? static_cast<char>('L' + (code - 0x141) * 32)
+                                             : '?';
   }
   return exact;
+}
+
+// The ANSI text (Latin-1, as above) in UTF-8.
+std::string Utf8FromAnsi(const std::string& ansi) {
+  std::string utf8;
+  for (unsigned char byte : ansi)
+    utf8 += byte < 0x80 ? std::string(1, static_cast<char>(byte))
+                        : std::string{static_cast<char>(0xC0 | (byte >> 6)),
+                                      static_cast<char>(0x80 | (byte & 0x3F))};
+  return utf8;
 }
 
 }  // namespace
 
 bool SimMachine::AddFileNamedInUtf8(const std::string& folder, const std::string& utf8Name,
-                                    const std::string& bytes) {
+                                    const std::string& bytes, bool isFolder) {
   std::string ansi;
-  if (AnsiFormOf(utf8Name, ansi)) return AddFile(folder + "\\" + ansi, bytes);
+  if (AnsiFormOf(utf8Name, ansi))
+    return isFolder ? AddFolder(folder + "\\" + ansi) : AddFile(folder + "\\" + ansi, bytes);
   SimPath p;
   if (!AddFolder(folder) || !m_impl->Resolve(folder, p)) return false;
   FsNode* parent = m_impl->Lookup(p);
   if (!parent || parent->children.count(m_impl->ChildKey(*parent, utf8Name)) != 0) return false;
-  FsNode* node = m_impl->Insert(*parent, utf8Name, false);
+  FsNode* node = m_impl->Insert(*parent, utf8Name, isFolder);
   node->ansiName = ansi;
   node->bytes = bytes;
   return true;
 }
 
+void SimMachine::TurnOffShortNames() { m_impl->shortNames = false; }
+
 bool SimMachine::Exists(const std::string& path) const {
   SimPath p;
-  return m_impl->Resolve(path, p) && m_impl->Lookup(p) != nullptr;
+  return m_impl->Resolve(path, p) && m_impl->WideLookup(p) != nullptr;
 }
 
 bool SimMachine::IsFolder(const std::string& path) const {
   SimPath p;
-  FsNode* node = m_impl->Resolve(path, p) ? m_impl->Lookup(p) : nullptr;
+  FsNode* node = m_impl->Resolve(path, p) ? m_impl->WideLookup(p) : nullptr;
   return node && node->folder;
 }
 
 bool SimMachine::ReadFile(const std::string& path, std::string& bytes) const {
   SimPath p;
-  FsNode* node = m_impl->Resolve(path, p) ? m_impl->Lookup(p) : nullptr;
+  FsNode* node = m_impl->Resolve(path, p) ? m_impl->WideLookup(p) : nullptr;
   if (!node || node->folder) return false;
   bytes = node->bytes;
   return true;
@@ -749,7 +800,7 @@ bool SimMachine::ReadFile(const std::string& path, std::string& bytes) const {
 
 std::uint32_t SimMachine::GetAttributes(const std::string& path) const {
   SimPath p;
-  FsNode* node = m_impl->Resolve(path, p) ? m_impl->Lookup(p) : nullptr;
+  FsNode* node = m_impl->Resolve(path, p) ? m_impl->WideLookup(p) : nullptr;
   return node ? Impl::ReportedAttributes(*node) : 0xFFFFFFFFu;
 }
 
@@ -891,7 +942,11 @@ std::size_t SimMachine::OpenKeyCount() const { return m_impl->keys.size(); }
 // ---------------------------------------------------------------- seeding: shell and system
 
 void SimMachine::SetSpecialFolder(int csidlFolder, const std::string& path) {
-  m_impl->specialFolders[csidlFolder] = path;
+  m_impl->specialFolders[csidlFolder] = Utf8FromAnsi(path);
+}
+
+void SimMachine::SetSpecialFolderInUtf8(int csidlFolder, const std::string& utf8Path) {
+  m_impl->specialFolders[csidlFolder] = utf8Path;
 }
 
 void SimMachine::SetProfilesDirectory(const std::string& path) { m_impl->profilesDir = path; }
@@ -909,6 +964,7 @@ void SimMachine::ActAsOlderSystem(OlderSystem system) {
   const bool windows98 = system == OlderSystem::Windows98;
   m_impl->version = windows98 ? OsVersion{4, 10, 1998, 1} : OsVersion{4, 0, 1381, 2};
   m_impl->windows9x = windows98;
+  m_impl->wideShell = false;  // NT 4.0 without the desktop update
   m_impl->profilesDir.reset();
 }
 
@@ -1337,14 +1393,7 @@ bool SimMachine::SpecialFolderPath(int csidlFolder, std::string& path) {
   char subject[16];
   std::snprintf(subject, sizeof subject, "0x%02X", static_cast<unsigned>(csidlFolder));
   if (auto fault = m.Begin(Call::SpecialFolderPath, subject)) return m.Fail(*fault);
-  auto it = m.specialFolders.find(csidlFolder);
-  if (it == m.specialFolders.end()) return m.Fail(winerr::kFileNotFound);
-  // Without the creation flag the call fails when the folder is missing.
-  SimPath p;
-  FsNode* node = m.Resolve(it->second, p) ? m.Lookup(p) : nullptr;
-  if (!node || !node->folder) return m.Fail(winerr::kFileNotFound);
-  path = it->second;
-  return m.Succeed();
+  return m.SpecialFolder(csidlFolder, path, false);
 }
 
 bool SimMachine::EnvironmentVariable(const std::string& name, std::string& value) {
@@ -1502,4 +1551,41 @@ bool WildcardMatch(const std::string& pattern, const std::string& name) {
   }
   while (p < pattern.size() && (pattern[p] == '*' || pattern[p] == '.')) ++p;
   return p == pattern.size();
+}
+
+// ---------------------------------------------------------------- wide calls
+
+bool SimMachine::SpecialFolderPathWide(int csidlFolder, std::string& utf8) {
+  utf8.clear();
+  Impl& m = *m_impl;
+  char subject[16];
+  std::snprintf(subject, sizeof subject, "0x%02X", static_cast<unsigned>(csidlFolder));
+  if (auto fault = m.Begin(Call::SpecialFolderPathWide, subject)) return m.Fail(*fault);
+  if (!m.wideShell) return m.Fail(winerr::kCallNotImplemented);
+  return m.SpecialFolder(csidlFolder, utf8, true);
+}
+
+bool SimMachine::UserNameWide(std::string& utf8) {
+  utf8.clear();
+  Impl& m = *m_impl;
+  if (auto fault = m.Begin(Call::UserNameWide, "")) return m.Fail(*fault);
+  if (m.windows9x) return m.Fail(winerr::kCallNotImplemented);
+  if (m.userName.size() > 256) return m.Fail(winerr::kInsufficientBuffer);
+  utf8 = Utf8FromAnsi(m.userName);
+  return m.Succeed();
+}
+
+AnsiSpelling SimMachine::SpellInAnsi(const std::string& utf8, std::string& ansi) {
+  Impl& m = *m_impl;
+  const std::optional<long> fault = m.Begin(Call::SpellInAnsi, utf8);
+  // An exact conversion looks nothing up, and cannot fail.
+  if (AnsiFormOf(utf8, ansi)) return m.Succeed(), AnsiSpelling::Exact;
+  std::string shortPath;
+  SimPath p;
+  const bool found = !fault && m.Resolve(utf8, p) && m.WideLookup(p, &shortPath);
+  // Without short names the short path is the long one, which does not convert.
+  if (found && AnsiFormOf(shortPath, ansi)) return m.Succeed(), AnsiSpelling::Short;
+  ansi.clear();
+  m.Fail(fault ? *fault : found ? winerr::kNoUnicodeTranslation : winerr::kFileNotFound);
+  return AnsiSpelling::None;
 }

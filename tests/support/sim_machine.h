@@ -23,6 +23,7 @@ class SimMachine : public IWindowsServices {
     ProfilesDirectory, ShellFileOperation, ComInitialize, ComUninitialize,
     BrowseForFolder, PathFromItemList, FreeItemList, GetOsVersion, UserName,
     FullPathName, LongPathName, IdentityOf, DriveType, CodePage, EnvironmentVariable,
+    SpecialFolderPathWide, UserNameWide, SpellInAnsi,
   };
   struct CallRecord {
     Call call;
@@ -68,9 +69,14 @@ class SimMachine : public IWindowsServices {
   // A file in `folder` whose name is given in UTF-8. A name that the ANSI code
   // page (1252 here: ASCII and Latin-1) cannot hold is reported by the search
   // under its best-fit stand-in (fullwidth ASCII as ASCII, anything else as
-  // "?") with FindData::nameNotAnsi set, and no ANSI path reaches it.
+  // "?"; "Ł" as "L") with FindData::nameNotAnsi set, and only its 8.3 name
+  // reaches it. `isFolder`: a folder of that name instead.
   bool AddFileNamedInUtf8(const std::string& folder, const std::string& utf8Name,
-                          const std::string& bytes = std::string());
+                          const std::string& bytes = std::string(), bool isFolder = false);
+  // Entries made from now on get no 8.3 name, as on a volume with short
+  // names turned off: a name the code page cannot hold has no ANSI spelling.
+  void TurnOffShortNames();
+  // The inspection calls also take a name the code page cannot hold, in UTF-8.
   bool Exists(const std::string& path) const;
   bool IsFolder(const std::string& path) const;
   bool ReadFile(const std::string& path, std::string& bytes) const;
@@ -123,6 +129,8 @@ class SimMachine : public IWindowsServices {
 
   // --- Seeding: shell and system ---
   void SetSpecialFolder(int csidlFolder, const std::string& path);  // unset: the call fails
+  // The wide call gives the path; the ANSI call its best-fit spelling.
+  void SetSpecialFolderInUtf8(int csidlFolder, const std::string& utf8Path);
   void SetProfilesDirectory(const std::string& path);
   // An environment variable of the process (unset ones are not found).
   void SetEnvironmentVariable(const std::string& name, const std::string& value);
@@ -197,6 +205,10 @@ class SimMachine : public IWindowsServices {
   void FreeItemList(ItemList items) override;
   bool GetOsVersion(OsVersion& out) override;
   bool UserName(std::uint32_t capacity, std::string& name) override;
+  // Not on 98 (120); the shell's not on NT 4.0 either.
+  bool SpecialFolderPathWide(int csidlFolder, std::string& utf8) override;
+  bool UserNameWide(std::string& utf8) override;
+  AnsiSpelling SpellInAnsi(const std::string& utf8, std::string& ansi) override;
 
   ~SimMachine() override;
 

@@ -580,6 +580,63 @@ TEST_F(Journey, ADllLeftBesideTheProgramNeverRuns) {
   ExpectAllRemoved();
 }
 
+// C:\MLC Students is a link to the teachers' folder, the user's Start-menu
+// program folder holds a read-only shortcut, and the user's desktop is moved
+// under a name the code page cannot spell. The folder the link leads to
+// stays whole and the link is reported; the program folder goes with its
+// shortcut, which is not reported; the desktop's shortcut and the backup are
+// reached through its short path. The link is the only leftover.
+TEST_F(Journey, LinkKeptGoneShortcutsUnreportedUnspellableDesktopReached) {
+  seed::SeedOptions options;
+  options.mlcStudents = false;
+  ASSERT_NO_FATAL_FAILURE(Seed(options));
+  const std::string teachers = "C:\\users\\Public\\Documents\\Teachers";
+  ASSERT_TRUE(CreateDirectoryA(teachers.c_str(), nullptr) &&
+              win32test::WriteWholeFile(teachers + "\\marks.xls", "marks"));
+  ASSERT_TRUE(winehost::MakeFolderLink(seed::kMlcStudentsFolder, teachers));
+  const std::string readOnly = folders_.userStartMenu + "\\" + seed::StartMenuShortcuts()[0];
+  ASSERT_TRUE(SetFileAttributesA(readOnly.c_str(), FILE_ATTRIBUTE_READONLY));
+  const std::wstring desktop = win32test::Widen(folders_.userDesktop) + L"\\\x0141ucja";
+  wchar_t spelt[MAX_PATH] = {};
+  ASSERT_TRUE(CreateDirectoryW(desktop.c_str(), nullptr) &&
+              GetShortPathNameW(desktop.c_str(), spelt, MAX_PATH) > 0);
+  const std::string shortDesktop = win32test::Narrow(spelt);
+  ASSERT_TRUE(win32test::WriteWholeFile(shortDesktop + "\\Marlo Coach Videos.lnk", "shortcut"));
+  struct MovedDesktop {  // the shell's folder, as a profile under that name has it
+    const wchar_t* key = L"Software\\Microsoft\\Windows\\CurrentVersion\\Explorer\\User Shell Folders";
+    wchar_t old[MAX_PATH] = {};
+    explicit MovedDesktop(const std::wstring& to) {
+      DWORD size = sizeof old;
+      RegGetValueW(HKEY_CURRENT_USER, key, L"Desktop", RRF_RT_ANY | RRF_NOEXPAND, nullptr, old, &size);
+      Set(to.c_str());
+    }
+    ~MovedDesktop() { Set(old); }
+    void Set(const wchar_t* path) {
+      RegSetKeyValueW(HKEY_CURRENT_USER, key, L"Desktop", REG_EXPAND_SZ, path,
+                      static_cast<DWORD>((wcslen(path) + 1) * sizeof(wchar_t)));
+    }
+  };
+  {
+    MovedDesktop moved(desktop);
+    ASSERT_NO_FATAL_FAILURE(Start());
+    ASSERT_NO_FATAL_FAILURE(RemoveAndConfirm());
+    drive::Box failed = ExpectBox(texts::kErrorCaption,
+                                  std::string(texts::kCouldNotDelete) + seed::kMlcStudentsFolder, {IDOK});
+    ASSERT_NO_FATAL_FAILURE(Answer(failed, IDOK));
+    drive::Box report = ExpectBox(
+        kAppTitle, kLeftovers + texts::kFolderLine + seed::kMlcStudentsFolder + "\n", {IDOK});
+    ASSERT_NO_FATAL_FAILURE(Answer(report, IDOK));
+    ExpectExit();
+  }
+  EXPECT_TRUE(winehost::IsFolderLink(seed::kMlcStudentsFolder));
+  EXPECT_TRUE(win32test::PathExists(teachers + "\\marks.xls"));
+  ExpectRecycled(folders_.userStartMenu + "\\" + seed::kProgramFolder);
+  EXPECT_FALSE(win32test::PathExists(shortDesktop + "\\Marlo Coach Videos.lnk"));
+  ExpectSameFiles(shortDesktop + "\\" + seed::kBackupFolderName, "backup on the moved desktop");
+  EXPECT_TRUE(winehost::RemoveFolderLink(seed::kMlcStudentsFolder) &&
+              win32test::DeleteTree(teachers) && win32test::DeleteTree(shortDesktop));
+}
+
 // --- the version block -------------------------------------------------------
 
 // The string table's keys in the order they stand in the block.
