@@ -366,9 +366,8 @@ struct SimMachine::Impl {
     return node;
   }
 
-  // The entry a UTF-8 path names, as the wide calls see it: names the code
-  // page holds are looked up as the ANSI calls do, the others by their real
-  // name. `shortPath`, when given, gets the path spelt by the 8.3 names.
+  // The entry a UTF-8 path names, as the wide calls see it: each name as
+  // the ANSI calls look it up, else by its real name. `shortPath`, when given, gets the path spelt by the 8.3 names.
   FsNode* WideLookup(const SimPath& p, std::string* shortPath = nullptr) const {
     auto drive = drives.find(p.drive);
     FsNode* node = drive == drives.end() ? nullptr : drive->second.get();
@@ -376,7 +375,8 @@ struct SimMachine::Impl {
     for (std::size_t i = 0; node && i < p.parts.size(); ++i) {
       std::string ansi;
       auto it = node->children.find(ChildKey(*node, p.parts[i]));
-      node = !node->folder                     ? nullptr
+      FsNode* child = node->folder ? Child(*node, p.parts[i]) : nullptr;
+      node = child || !node->folder            ? child
              : AnsiFormOf(p.parts[i], ansi)    ? Child(*node, ansi)
              : it != node->children.end()      ? it->second.get()
                                                : nullptr;

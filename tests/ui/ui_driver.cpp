@@ -602,22 +602,18 @@ TEST_F(Journey, LinkKeptGoneShortcutsUnreportedUnspellableDesktopReached) {
               GetShortPathNameW(desktop.c_str(), spelt, MAX_PATH) > 0);
   const std::string shortDesktop = win32test::Narrow(spelt);
   ASSERT_TRUE(win32test::WriteWholeFile(shortDesktop + "\\Marlo Coach Videos.lnk", "shortcut"));
-  struct MovedDesktop {  // the shell's folder, as a profile under that name has it
-    const wchar_t* key = L"Software\\Microsoft\\Windows\\CurrentVersion\\Explorer\\User Shell Folders";
-    wchar_t old[MAX_PATH] = {};
-    explicit MovedDesktop(const std::wstring& to) {
-      DWORD size = sizeof old;
-      RegGetValueW(HKEY_CURRENT_USER, key, L"Desktop", RRF_RT_ANY | RRF_NOEXPAND, nullptr, old, &size);
-      Set(to.c_str());
-    }
-    ~MovedDesktop() { Set(old); }
-    void Set(const wchar_t* path) {
-      RegSetKeyValueW(HKEY_CURRENT_USER, key, L"Desktop", REG_EXPAND_SZ, path,
-                      static_cast<DWORD>((wcslen(path) + 1) * sizeof(wchar_t)));
-    }
+  // The shell's folder moved there, as a profile under that name has it.
+  const wchar_t* key = L"Software\\Microsoft\\Windows\\CurrentVersion\\Explorer\\User Shell Folders";
+  wchar_t old[MAX_PATH] = {};
+  DWORD size = sizeof old;
+  ASSERT_EQ(RegGetValueW(HKEY_CURRENT_USER, key, L"Desktop", RRF_RT_ANY | RRF_NOEXPAND, nullptr,
+                         old, &size), ERROR_SUCCESS);
+  auto moveDesktop = [key](const wchar_t* to) {
+    return RegSetKeyValueW(HKEY_CURRENT_USER, key, L"Desktop", REG_EXPAND_SZ, to,
+                           static_cast<DWORD>((wcslen(to) + 1) * sizeof(wchar_t))) == ERROR_SUCCESS;
   };
-  {
-    MovedDesktop moved(desktop);
+  ASSERT_TRUE(moveDesktop(desktop.c_str()));
+  [&] {  // the desktop is put back however this ends
     ASSERT_NO_FATAL_FAILURE(Start());
     ASSERT_NO_FATAL_FAILURE(RemoveAndConfirm());
     drive::Box failed = ExpectBox(texts::kErrorCaption,
@@ -627,7 +623,8 @@ TEST_F(Journey, LinkKeptGoneShortcutsUnreportedUnspellableDesktopReached) {
         kAppTitle, kLeftovers + texts::kFolderLine + seed::kMlcStudentsFolder + "\n", {IDOK});
     ASSERT_NO_FATAL_FAILURE(Answer(report, IDOK));
     ExpectExit();
-  }
+  }();
+  EXPECT_TRUE(moveDesktop(old));
   EXPECT_TRUE(winehost::IsFolderLink(seed::kMlcStudentsFolder));
   EXPECT_TRUE(win32test::PathExists(teachers + "\\marks.xls"));
   ExpectRecycled(folders_.userStartMenu + "\\" + seed::kProgramFolder);
