@@ -81,7 +81,8 @@ RunOutcome UninstallEngine::RunOnce(const std::string& typedLocation) {
   ui.SetTitleLine(texts::kStep2);
   m_folders.DeleteProductFolder(StudentsFolderFor(m_state.m_location, m_run.codePage.Get()));
   ui.SetTitleLine(texts::kStep3);
-  m_folders.DeleteProductFolder(texts::kInstallerCache);
+  for (const std::string& cache : FindInstallerCaches(m_run.services, m_run.codePage.Get()))
+    m_folders.DeleteProductFolder(cache);
   ui.SetTitleLine(texts::kStep4);
   m_folders.DeleteProductFolder(FolderPathOf(m_state.m_location, m_run.codePage.Get()));
 

@@ -37,9 +37,17 @@ inline constexpr char kStep4[] = "Step 4 of 7: Deleting Marlo Coach folder...";
 inline constexpr char kStep5[] = "Step 5 of 7: Deleting desktop shortcuts...";
 inline constexpr char kStep6[] = "Step 6 of 7: Deleting Start Menu Shortcuts...";
 inline constexpr char kStep7[] = "Step 7 of 7: Removing registry information...";
+// The installer's cache folder: at this fixed path, and under the Program
+// Files folder that Windows gives 32-bit programs (the ProgramFilesDir value
+// of the CurrentVersion key) where that is another folder.
+inline constexpr char kFixedProgramFiles[] = "C:\\Program Files";
 inline constexpr char kInstallerCache[] =
     "C:\\Program Files\\InstallShield Installation Information\\"
     "{6D2A9C31-58E4-4F07-9B1C-3E7A20D4F865}";
+// What follows the Program Files folder in the cache's path.
+inline constexpr const char* kInstallerCacheTail = kInstallerCache + sizeof kFixedProgramFiles - 1;
+inline constexpr char kCurrentVersionKey[] = "SOFTWARE\\Microsoft\\Windows\\CurrentVersion";
+inline constexpr char kProgramFilesDirValue[] = "ProgramFilesDir";
 inline constexpr char kCouldNotDelete[] = "Could not delete: ";
 inline constexpr char kErrorCaption[] = "Error";
 inline constexpr char kFolderLine[] = "Folder: ";

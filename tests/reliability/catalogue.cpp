@@ -794,6 +794,43 @@ void AddDriveCases(std::vector<Case>& cases) {
   }
 }
 
+// ProgramFilesDir, the Program Files folder of 32-bit programs, where the
+// setup put its cache (`folder`) besides or instead of the fixed path.
+void AddProgramFilesCases(std::vector<Case>& cases) {
+  const std::string x86 = "C:\\Program Files (x86)", fixed = texts::kInstallerCache;
+  struct Row { const char* name; std::string value, folder; bool fixedToo, link; };
+  const Row rows[] = {
+      {"Of64BitWindows", x86 + '\0', x86, false, false},
+      {"Localized", std::string("C:\\Programme\\\0\0", 15), "C:\\Programme", false, false},
+      {"Missing", "", "", true, false},
+      {"BesideTheFixedOne", x86, x86, true, false},
+      {"LeadingToAProtectedFolder", "C:\\Programs", "C:\\Programs", true, true},
+      {"TooLongForTheCache", PathOfLength("C:\\", 200, ""), "", true, false}};
+  for (const Row& row : rows) {
+    const std::string cache = row.folder.empty() ? "" : row.folder + texts::kInstallerCacheTail;
+    Case c;
+    c.name = std::string("ProgramFilesDir") + row.name;
+    c.sweep = !row.link;  // the guard knows a link by identity, which one failing call takes away
+    c.prepare = [row, cache, fixed](Bench& b, Installation& inst) {
+      b.machine->LimitPathLength(true);
+      b.machine->SetValue(kHkeyLocalMachine, texts::kCurrentVersionKey, "ProgramFilesDir", row.value);
+      if (row.value.empty())
+        b.machine->InjectFault({SimMachine::Call::QueryValue, "ProgramFilesDir", 0, 2});
+      if (!row.fixedToo) b.machine->RemoveFile(fixed + "\\setup.ini");
+      if (!row.fixedToo) b.machine->RemoveDir(fixed);
+      if (cache.empty()) return;
+      b.machine->SetSpecialFolder(csidl::kProgramFiles, row.folder);  // the shell's name for it
+      if (row.link) b.machine->AddFolderLink(cache, "C:\\windows");
+      else b.machine->AddFile(cache + "\\setup.ini", "[setup]");
+      if (!row.link) inst.productFolders.push_back(cache);
+    };
+    c.expect = [row, cache](const Bench& b, const Installation&) {
+      EXPECT_EQ(b.state.m_failures, std::vector<std::string>(row.link, "Folder: " + cache));
+    };
+    cases.push_back(c);
+  }
+}
+
 std::vector<Case> MakeCases() {
   std::vector<Case> cases;
   AddPathCases(cases);
@@ -803,6 +840,7 @@ std::vector<Case> MakeCases() {
   AddProtectedCases(cases);
   AddProtectedSpellingCases(cases);
   AddDriveCases(cases);
+  AddProgramFilesCases(cases);
   return cases;
 }
 

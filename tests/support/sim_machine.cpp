@@ -648,6 +648,8 @@ std::unique_ptr<SimMachine> SimMachine::StandardLayout() {
   machine->SetOsVersion(6, 1);
   machine->SetUserName("tech");
   machine->AddKey(kHkeyLocalMachine, "Software\\Microsoft\\Windows\\CurrentVersion\\Uninstall");
+  machine->SetStringValue(kHkeyLocalMachine, "Software\\Microsoft\\Windows\\CurrentVersion",
+                          "ProgramFilesDir", "C:\\Program Files");
   machine->AddKey(kHkeyCurrentUser, "Software");
   return machine;
 }

@@ -39,6 +39,7 @@ constexpr UINT kAboutCommand = 0x10;
 const char kOtherInstallFolder[] = "C:\\Apps\\Marlo Coach";
 
 std::string g_exe;  // the program, copied into the prefix
+std::string g_exe32;  // the i686 program, in a 64-bit prefix only
 
 // True when both files can be read and hold the same bytes.
 bool SameBytes(const std::string& a, const std::string& b) {
@@ -68,8 +69,8 @@ class Journey : public ::testing::Test {
   }
 
   // Starts the program and waits for its main window.
-  void Start() {
-    ASSERT_TRUE(program_.Start(g_exe, error_)) << error_;
+  void Start(const std::string& exe = g_exe) {
+    ASSERT_TRUE(program_.Start(exe, error_)) << error_;
     main_ = program_.WaitForCaption(drive::kMainTitle);
     ASSERT_TRUE(main_) << "the main window did not appear";
   }
@@ -555,6 +556,21 @@ TEST_F(Journey, OnXpNt4And98TheProductIsRemovedAndTheDataSaved) {
   }
 }
 
+// The shipped i686 program in the x86_64 column's 64-bit prefix, where 32-bit
+// programs run: given "C:\Program Files (x86)", as on 64-bit Windows, it
+// recycles the cache its 32-bit setup put there.
+TEST_F(Journey, On64BitWindowsThe32BitProgramRecyclesTheCacheUnderProgramFilesX86) {
+  if (g_exe32.empty()) GTEST_SKIP() << "no i686 program to start here (RMLC_EXE_I686)";
+  const std::string cache = std::string("C:\\Program Files (x86)") + texts::kInstallerCacheTail;
+  ASSERT_NO_FATAL_FAILURE(Seed());
+  CreateDirectoryA(cache.substr(0, cache.rfind('\\')).c_str(), nullptr);
+  ASSERT_TRUE(MoveFileA(seed::kCacheFolder, cache.c_str())) << "cannot plant " << cache;
+  ASSERT_NO_FATAL_FAILURE(Start(g_exe32));
+  ASSERT_NO_FATAL_FAILURE(RemoveAndConfirm());
+  ASSERT_NO_FATAL_FAILURE(ExpectSuccess());
+  ExpectRecycled(cache);
+}
+
 // A DLL that anyone could leave in the folder the program is started from
 // (Downloads, say) never runs inside the elevated program, not even where the
 // run looks up a function of that DLL's name.
@@ -729,9 +745,8 @@ TEST(VersionBlock, EveryKeyAndValue) {
 }
 
 // Copies the program into the prefix, as a technician would bring it along.
-std::string InstallProgram(const std::string& given) {
+std::string InstallProgram(const std::string& given, const std::string& folder = "C:\\RemoveMLC") {
   const std::string source = winehost::WindowsName(given);
-  const std::string folder = "C:\\RemoveMLC";
   const std::string target = folder + "\\RemoveMLC.exe";
   CreateDirectoryA(folder.c_str(), nullptr);
   if (!CopyFileA(source.c_str(), target.c_str(), FALSE)) {
@@ -752,5 +767,7 @@ int main(int argc, char** argv) {
   for (int i = 1; i + 1 < argc; ++i)
     if (std::strcmp(argv[i], "--exe") == 0) exe = argv[i + 1];
   if (!exe.empty()) g_exe = InstallProgram(exe);
+  if (sizeof(void*) == 8 && GetEnvironmentVariableA("RMLC_EXE_I686", env, sizeof env))
+    g_exe32 = InstallProgram(env, "C:\\RemoveMLC32");
   return RUN_ALL_TESTS();
 }
