@@ -141,3 +141,7 @@ bool CountingServices::GetOsVersion(OsVersion& out) {
 bool CountingServices::UserName(std::uint32_t capacity, std::string& name) {
   return Timed(kSystem, [&] { return m_inner.UserName(capacity, name); });
 }
+void CountingServices::Sleep(std::uint32_t ms) { Timed(kSystem, [&] { m_inner.Sleep(ms); }); }
+std::uint32_t CountingServices::TickCount() {
+  return Timed(kSystem, [&] { return m_inner.TickCount(); });
+}

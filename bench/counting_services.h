@@ -69,6 +69,8 @@ class CountingServices : public IWindowsServices {
   void FreeItemList(ItemList items) override;
   bool GetOsVersion(OsVersion& out) override;
   bool UserName(std::uint32_t capacity, std::string& name) override;
+  void Sleep(std::uint32_t milliseconds) override;
+  std::uint32_t TickCount() override;
 
  private:
   // Times one forwarded call and adds it to `kind`'s tally. The call's error

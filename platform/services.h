@@ -202,6 +202,10 @@ class IWindowsServices {
   virtual bool GetOsVersion(OsVersion& out) = 0;
   // GetUserNameA(buffer of `capacity`): the text up to its NUL; empty on failure.
   virtual bool UserName(std::uint32_t capacity, std::string& name) = 0;
+
+  // --- Time, for waiting out another program's brief hold on a file ---
+  virtual void Sleep(std::uint32_t milliseconds) = 0;  // Sleep
+  virtual std::uint32_t TickCount() = 0;  // GetTickCount: milliseconds, wrapping after 49.7 days
 };
 
 // The machine's code page, asked for on first use and kept from then on.

@@ -390,3 +390,7 @@ bool Win32Services::UserName(std::uint32_t capacity, std::string& name) {
   const BOOL ok = GetUserNameA(buffer.data(), &size);
   return TextIfDone(ok != FALSE, buffer.data(), buffer.size(), name);
 }
+
+void Win32Services::Sleep(std::uint32_t milliseconds) { ::Sleep(milliseconds); }
+
+std::uint32_t Win32Services::TickCount() { return GetTickCount(); }

@@ -48,6 +48,9 @@ class Win32Services : public IWindowsServices {
 
   bool GetOsVersion(OsVersion& out) override;
   bool UserName(std::uint32_t capacity, std::string& name) override;
+
+  void Sleep(std::uint32_t milliseconds) override;
+  std::uint32_t TickCount() override;
 };
 
 // Stand-ins for calls older systems lack, here for tests against the real ones.
