@@ -150,3 +150,7 @@ bool CountingServices::UserNameWide(std::string& utf8) {
 AnsiSpelling CountingServices::SpellInAnsi(const std::string& utf8, std::string& ansi) {
   return Timed(kPathIdentity, [&] { return m_inner.SpellInAnsi(utf8, ansi); });
 }
+void CountingServices::Sleep(std::uint32_t ms) { Timed(kSystem, [&] { m_inner.Sleep(ms); }); }
+std::uint32_t CountingServices::TickCount() {
+  return Timed(kSystem, [&] { return m_inner.TickCount(); });
+}

@@ -72,6 +72,8 @@ class CountingServices : public IWindowsServices {
   bool SpecialFolderPathWide(int csidlFolder, std::string& utf8) override;
   bool UserNameWide(std::string& utf8) override;
   AnsiSpelling SpellInAnsi(const std::string& utf8, std::string& ansi) override;
+  void Sleep(std::uint32_t milliseconds) override;
+  std::uint32_t TickCount() override;
 
  private:
   // Times one forwarded call and adds it to `kind`'s tally. The call's error

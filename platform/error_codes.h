@@ -11,6 +11,7 @@ constexpr long kInvalidDrive = 15;         // a drive letter that is not mapped 
 constexpr long kNoMoreFiles = 18;          // a search has ended
 constexpr long kNotReady = 21;             // no disk in the drive
 constexpr long kSharingViolation = 32;
+constexpr long kLockViolation = 33;
 constexpr long kBadNetPath = 53;
 constexpr long kBadNetName = 67;
 constexpr long kFileExists = 80;

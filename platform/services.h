@@ -221,6 +221,10 @@ class IWindowsServices {
   virtual bool UserNameWide(std::string& utf8) = 0;
   // How the ANSI calls can name a path given in UTF-8 (`ansi` empty for None).
   virtual AnsiSpelling SpellInAnsi(const std::string& utf8, std::string& ansi) = 0;
+
+  // --- Time, for waiting out another program's brief hold on a file ---
+  virtual void Sleep(std::uint32_t milliseconds) = 0;  // Sleep
+  virtual std::uint32_t TickCount() = 0;  // GetTickCount: milliseconds, wrapping after 49.7 days
 };
 
 // The machine's code page, asked for on first use and kept from then on.

@@ -471,3 +471,7 @@ AnsiSpelling Win32Services::SpellInAnsi(const std::string& utf8, std::string& an
   ansi = spelt;
   return AnsiSpelling::Short;
 }
+
+void Win32Services::Sleep(std::uint32_t milliseconds) { ::Sleep(milliseconds); }
+
+std::uint32_t Win32Services::TickCount() { return GetTickCount(); }

@@ -52,6 +52,8 @@ class Win32Services : public IWindowsServices {
   bool SpecialFolderPathWide(int csidlFolder, std::string& utf8) override;
   bool UserNameWide(std::string& utf8) override;
   AnsiSpelling SpellInAnsi(const std::string& utf8, std::string& ansi) override;
+  void Sleep(std::uint32_t milliseconds) override;
+  std::uint32_t TickCount() override;
 };
 
 // Stand-ins for calls older systems lack, here for tests against the real ones.

@@ -1,6 +1,7 @@
 #include "removal/folder_removal.h"
 
 #include "platform/handles.h"
+#include "removal/patient_calls.h"
 #include "shared/path_rules.h"
 #include "shared/texts.h"
 
@@ -21,8 +22,16 @@ bool FolderRemoval::Recycle(WindowHandle owner, const std::string& path, bool te
     // folder in use is not recycled whole, so step out of it first.
     std::string parent = ParentFolderOf(path, m_run.codePage.Get());
     if (!parent.empty()) m_run.services.SetCurrentDir(parent);
-    deleted = m_run.services.ShellFileOperation(owner, kFoDelete, sourceList, kRecycleFlags) == 0 &&
-              !MayExist(WithoutTrailingBackslashes(path, m_run.codePage.Get()));
+    // Another program's brief hold on a file inside makes the shell refuse,
+    // or leave the folder behind: it is tried again while the hold may last.
+    const std::string left = WithoutTrailingBackslashes(path, m_run.codePage.Get());
+    PatientCalls patient(m_run);
+    deleted = patient.Persist(path, PatientCalls::kOperationPatience, [&] {
+      const int result =
+          m_run.services.ShellFileOperation(owner, kFoDelete, sourceList, kRecycleFlags);
+      if (result != 0) return patient.Judge(result);
+      return MayExist(left) ? PatientCalls::Attempt::Held : PatientCalls::Attempt::Done;
+    });
   }
   if (!deleted)
     m_run.ui.ShowMessage(texts::kCouldNotDelete + path, texts::kErrorCaption, BoxStyle::Ok);

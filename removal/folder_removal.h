@@ -11,7 +11,8 @@ class FolderRemoval {
   FolderRemoval(RunContext& run, PathGuard& guard) : m_run(run), m_guard(guard) {}
 
   // Recycles the folder (or file) at `path`. One the guard refuses, a link,
-  // one too long for the shell, and one still there after "success" each
+  // one too long for the shell, and one refused or still there after
+  // "success" once another program's brief hold has been waited out each
   // show "Could not delete: ".
   bool ShellDeleteFolder(WindowHandle owner, const std::string& path);
   // One folder of steps 2 to 4, owned by the main window; one that is left

@@ -1,6 +1,7 @@
 #include "removal/shortcut_sweep.h"
 
 #include "platform/handles.h"
+#include "removal/patient_calls.h"
 #include "shared/path_rules.h"
 #include "shared/texts.h"
 
@@ -16,6 +17,7 @@ bool BeyondAnsiReach(const std::string& path, long error) {
 struct Sweep {
   RunContext& run;
   FolderRemoval& folders;
+  PatientCalls patient{run};
 
   // An existence test that answers "yes" when it cannot tell, except that a
   // path longer than the ANSI calls take is absent.
@@ -29,11 +31,10 @@ struct Sweep {
   void DeleteListedShortcuts(const std::string& folder, const char* const (&shortcutNames)[N]) {
     for (const char* name : shortcutNames) {
       const std::string path = folder + "\\" + name;
-      if (ShortcutMayExist(path) && !run.services.RemoveFile(path)) {
-        const long error = run.services.LastError();
-        if (!winerr::IsAbsence(error) && !BeyondAnsiReach(path, error))
-          run.failures.push_back(texts::kFileLine + path);
-      }
+      // A deletion counts once the name is gone; one already gone is done.
+      if (ShortcutMayExist(path) && !patient.RemoveFile(path, false) &&
+          !BeyondAnsiReach(path, patient.LastError()))
+        run.failures.push_back(texts::kFileLine + path);
     }
   }
 

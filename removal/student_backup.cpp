@@ -49,15 +49,20 @@ bool StudentBackup::BackUpStudentData(const std::string& location, const std::st
       // whole: no run, however it ends, leaves a partial one under it.
       // A staging folder an ended run left never held a whole backup, and is
       // copied over.
+      // A whole copy that cannot take its name even after waiting (other
+      // programs open the files just written) stays as it is: its name says
+      // it is incomplete, and the next run copies over it.
       const std::string staging = userDesktop + "\\" + texts::kBackupStagingName;
       const bool created = m_services.MakeDirectory(staging);
-      if ((created || m_services.LastError() == winerr::kAlreadyExists) &&
-          StartCopy(staging, created ? CopyMode::IntoNewFolder : CopyMode::OverLeftover,
-                    backup.size() - staging.size()) &&
-          CopyTree(source, staging) && m_services.RenameFile(staging, backup))
+      if (!(created || m_services.LastError() == winerr::kAlreadyExists) ||
+          !StartCopy(staging, created ? CopyMode::IntoNewFolder : CopyMode::OverLeftover,
+                     backup.size() - staging.size()) ||
+          !CopyTree(source, staging)) {
+        std::string parent = userDesktop;
+        DeleteFolderTree(parent, texts::kBackupStagingName);
+      } else if (m_patient.Rename(staging, backup, PatientCalls::kStagedRenamePatience)) {
         return true;
-      std::string parent = userDesktop;
-      DeleteFolderTree(parent, texts::kBackupStagingName);
+      }
     }
   }
   m_ui.ShowMessage(texts::kCopyFailed, nullptr, BoxStyle::Ok);
@@ -82,8 +87,7 @@ bool StudentBackup::StartCopy(const std::string& destination, CopyMode mode,
   // A temporary file that an ended run left is never a student file (none
   // is copied under its name at the top): it goes.
   if (mode != CopyMode::IntoEarlierBackup || !IsExistingFile(m_services, m_temporary)) return true;
-  m_services.ClearFileAttributes(m_temporary);
-  return m_services.RemoveFile(m_temporary);
+  return m_patient.RemoveFile(m_temporary, true);
 }
 
 bool StudentBackup::CopyTree(const std::string& source, const std::string& destination) {
@@ -145,10 +149,9 @@ bool StudentBackup::CopyFileWhole(const std::string& from, const std::string& de
     return true;
   }
   if (earlier) return true;
-  if (m_temporary.size() > kMaxFilePath || !m_services.CopyOneFile(from, m_temporary, false))
-    return false;
+  if (m_temporary.size() > kMaxFilePath || !m_patient.CopyOnto(from, m_temporary)) return false;
   RecordMade(m_temporary, false);
-  if (!m_services.RenameFile(m_temporary, to)) return false;
+  if (!m_patient.Rename(m_temporary, to)) return false;
   m_made.back().first = to;
   m_madeKeys.erase(Comparable(m_temporary));
   m_madeKeys.insert(Comparable(to));
@@ -238,17 +241,16 @@ bool StudentBackup::DeleteFolderTree(std::string& parent, const std::string& nam
 }
 
 bool StudentBackup::DeleteBackupFile(const std::string& path) {
-  const std::string callPath = WithSingleSeparators(path, m_codePage.Get());
-  m_services.ClearFileAttributes(callPath);  // a file that cannot be opened keeps its attributes
   m_ui.SetDetailLine(path);
   m_ui.RedrawProgress();
-  if (m_services.RemoveFile(callPath)) return true;
+  if (m_patient.RemoveFile(WithSingleSeparators(path, m_codePage.Get()), true)) return true;
   m_ui.ShowMessage(texts::kCouldNotDeleteFile + path, texts::kErrorCaption, BoxStyle::Ok);
   return false;
 }
 
 bool StudentBackup::RemoveBackupFolder(const std::string& path) {
-  if (m_services.RemoveDir(WithSingleSeparators(path, m_codePage.Get()))) return true;
+  // Every folder removed here has just been emptied by this run.
+  if (m_patient.RemoveEmptiedFolder(WithSingleSeparators(path, m_codePage.Get()))) return true;
   ReportFolderKept(path);
   return false;
 }

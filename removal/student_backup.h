@@ -7,16 +7,18 @@
 #include <utility>
 #include <vector>
 
+#include "removal/patient_calls.h"
 #include "shared/run_context.h"
 
 class StudentBackup {
  public:
   explicit StudentBackup(RunContext& run)
-      : m_services(run.services), m_ui(run.ui), m_codePage(run.codePage) {}
+      : m_services(run.services), m_ui(run.ui), m_codePage(run.codePage), m_patient(run) {}
 
   // Copies location\Students into "Marlo Coach Saved Student Data" on
   // `userDesktop`; false (rolled back, and said) abandons the run. A new
-  // backup is made under the staging name and renamed once it is whole.
+  // backup is made under the staging name and renamed once it is whole; a
+  // whole copy that cannot take its name stays under the staging name.
   bool BackUpStudentData(const std::string& location, const std::string& userDesktop);
   // Copies all below `source` into the existing `destination`; an entry that
   // cannot be copied as it is (name, link, path length) fails the copy.
@@ -64,4 +66,7 @@ class StudentBackup {
   std::string m_temporary;
   CopyMode m_mode = CopyMode::IntoNewFolder;
   std::size_t m_renamedLonger = 0;
+  // The renames, deletions and the copy onto the temporary name, which wait
+  // out another program's brief hold.
+  PatientCalls m_patient;
 };

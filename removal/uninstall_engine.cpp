@@ -60,6 +60,7 @@ RunOutcome UninstallEngine::RunOnce(const std::string& typedLocation) {
     m_state.m_location = typedLocation;
   }
   m_state.m_failures.clear();
+  m_run.heldWaitMs = 0;
   if (ui.ShowMessage(texts::kPatience, "", BoxStyle::OkCancel) == BoxAnswer::Cancel)
     return RunOutcome::Declined;
 

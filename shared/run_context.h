@@ -1,8 +1,10 @@
 // What every step of the run, and the location logic, works with: the
 // machine's services, the main window, the machine's code page and the
-// failure list, which the main window owns.
+// failure list, which the main window owns; and the time the run has spent
+// waiting out other programs' brief holds on files.
 #pragma once
 
+#include <cstdint>
 #include <string>
 #include <vector>
 
@@ -15,4 +17,5 @@ struct RunContext {
   IRunUi& ui;
   MachineCodePage codePage;
   std::vector<std::string>& failures;
+  std::uint32_t heldWaitMs = 0;  // all of this run's waiting, which has a bound
 };

@@ -176,6 +176,8 @@ TEST_F(ContractTest, HeldFileCannotBeDeletedCopiedOrOpened) {
 
   EXPECT_FALSE(services->RemoveFile(file));
   EXPECT_EQ(services->LastError(), winerr::kSharingViolation);
+  EXPECT_FALSE(services->RenameFile(file, In("moved.txt")));
+  EXPECT_EQ(services->LastError(), winerr::kSharingViolation);
   EXPECT_FALSE(services->CopyOneFile(file, In("copy.txt"), true));
   EXPECT_EQ(services->LastError(), winerr::kSharingViolation);
   EXPECT_FALSE(machine->Exists(In("copy.txt")));

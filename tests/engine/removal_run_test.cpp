@@ -246,11 +246,11 @@ TEST(RemovalRun, FolderDeletionIsCheckedGuardedAndNeverTruncated) {
   b.machine->AddFolder(longest);
   EXPECT_TRUE(b.units.folders.ShellDeleteFolder(FakeRunUi::kMainWindow, longest));
   EXPECT_FALSE(b.machine->Exists(longest));
+  EXPECT_EQ(shellCalls(), 1u);
 
   // The shell answers 0 for a path ending in a backslash and deletes nothing.
   EXPECT_FALSE(b.units.folders.ShellDeleteFolder(FakeRunUi::kMainWindow, "C:\\Apps\\Gone\\"));
   EXPECT_EQ(b.ui.Boxes().back().text, "Could not delete: C:\\Apps\\Gone\\");
-  EXPECT_EQ(shellCalls(), 2u);
 }
 
 TEST(RemovalRun, ALocationEndingInABackslashIsRemovedForReal) {

@@ -23,7 +23,8 @@ Result RunWithFaults(const Prepare& prepare, const Calls& failing, bool shortcut
   SimMachine& m = *bench.machine;
   Result result;
   result.setupCalls = m.CallCount();
-  for (std::size_t k : failing) m.FailCallNumber(result.setupCalls + k);
+  const long errors[] = {winerr::kAccessDenied, winerr::kSharingViolation, winerr::kDirNotEmpty};
+  for (std::size_t k : failing) m.FailCallNumber(result.setupCalls + k, errors[k % 3]);
   const RunOutcome outcome = bench.engine.Run(installation.location);
   result.calls = m.CallCount() - result.setupCalls;
 

@@ -28,7 +28,7 @@ struct Result {
   std::string subject;                // of the first failing call that was made
 };
 
-// One run of the prepared case with the calls `failing` failing.
+// One run of the prepared case with the calls `failing` failing (with 5, 32 or 145, by number).
 // `shortcutsMayBeUnknown`: the case hides shortcuts from the run anyway.
 Result RunWithFaults(const Prepare& prepare, const Calls& failing,
                      bool shortcutsMayBeUnknown = false);

@@ -104,13 +104,20 @@ struct FaultState {
   int seen = 0;
 };
 
+struct HoldState {
+  SimPath path;
+  SimMachine::Hold hold;  // its ms: when it ends on the clock (0: at ReleaseAll)
+  bool pending = false;   // deleted while held: the name stays until the hold ends
+};
+
 }  // namespace
 
 struct SimMachine::Impl {
   // Files.
   std::map<char, std::unique_ptr<FsNode>> drives;
   SimPath currentDir;
-  std::set<std::string> held;  // keys of files held open (see PathKey)
+  std::map<std::string, HoldState> held;  // files held open, by key (see PathKey)
+  std::uint32_t clock = 0;                // simulated milliseconds
   std::vector<RecycledEntry> recycled;
   std::size_t permanentlyDeleted = 0;
   std::map<FindHandle, OpenSearch> searches;
@@ -441,12 +448,23 @@ struct SimMachine::Impl {
   }
 
   bool IsHeld(const SimPath& p) const { return held.count(PathKey(p)) != 0; }
+  // Ends the holds whose time is up (all, when `all`); a file deleted while held goes.
+  void EndHolds(bool all) {
+    for (auto it = held.begin(); it != held.end();) {
+      const HoldState& h = it->second;
+      const bool over = all || (h.hold.ms != 0 && clock >= h.hold.ms);
+      FsNode* gone = over && h.pending ? Lookup(h.path, false) : nullptr;
+      if (gone) Detach(*ParentOf(h.path), *gone);
+      it = over ? held.erase(it) : std::next(it);
+    }
+  }
 
-  // Why a file cannot be opened (a folder: 5, held by another: 32), or 0.
+  // Why a file cannot be opened (a folder: 5, held by another: its hold's error), or 0.
   long OpenError(const FsNode& node, const SimPath& p) const {
     if (node.folder) return winerr::kAccessDenied;
-    if (IsHeld(p)) return winerr::kSharingViolation;
-    return 0;
+    auto it = held.find(PathKey(p));  // a holder sharing deletion shares all
+    if (it == held.end() || (it->second.hold.shareDelete && !it->second.pending)) return 0;
+    return it->second.pending ? winerr::kAccessDenied : it->second.hold.error;
   }
 
   static bool IsInside(const SimPath& inner, const SimPath& outer) {
@@ -854,10 +872,16 @@ std::vector<std::string> SimMachine::ListTree(const std::string& folder) const {
 
 void SimMachine::HoldOpen(const std::string& path) {
   SimPath p;
-  if (m_impl->Resolve(path, p)) m_impl->held.insert(m_impl->PathKey(p));
+  if (m_impl->Resolve(path, p)) m_impl->held[m_impl->PathKey(p)] = HoldState{p, Hold{}};
 }
 
-void SimMachine::ReleaseAll() { m_impl->held.clear(); }
+void SimMachine::ReleaseAll() { m_impl->EndHolds(true); }
+
+void SimMachine::HoldBriefly(const std::string& path, Hold hold) {
+  SimPath p;
+  if (hold.ms != 0) hold.ms += m_impl->clock;
+  if (m_impl->Resolve(path, p)) m_impl->held[m_impl->PathKey(p)] = HoldState{p, hold};
+}
 
 std::string SimMachine::ShortPathOf(const std::string& path) const {
   SimPath p;
@@ -1241,7 +1265,8 @@ bool SimMachine::RenameFile(const std::string& from, const std::string& to) {
   // A folder moves with all in it, unless a held file or the current folder is in it.
   const std::string key = m.PathKey(source) + "\\", current = m.PathKey(m.currentDir) + "\\";
   auto inside = [&key](const std::string& other) { return other.rfind(key, 0) == 0; };
-  if (node->folder && (inside(current) || std::any_of(m.held.begin(), m.held.end(), inside)))
+  auto holdInside = [&inside](const auto& hold) { return inside(hold.first); };
+  if (node->folder && (inside(current) || std::any_of(m.held.begin(), m.held.end(), holdInside)))
     return m.Fail(winerr::kAccessDenied);
   FsNode* existing = m.Lookup(target);
   if (existing && existing != node) return m.Fail(winerr::kAlreadyExists);
@@ -1264,7 +1289,8 @@ bool SimMachine::RemoveFile(const std::string& path) {
   if (!node) return false;
   if (long error = m.OpenError(*node, p)) return m.Fail(error);
   if ((node->attributes & kAttrReadOnly) != 0) return m.Fail(winerr::kAccessDenied);
-  m.Detach(*m.ParentOf(p), *node);
+  if (m.IsHeld(p)) m.held[m.PathKey(p)].pending = true;  // shared deletion: the name stays
+  else m.Detach(*m.ParentOf(p), *node);
   return m.Succeed();
 }
 
@@ -1591,3 +1617,7 @@ AnsiSpelling SimMachine::SpellInAnsi(const std::string& utf8, std::string& ansi)
   m.Fail(fault ? *fault : found ? winerr::kNoUnicodeTranslation : winerr::kFileNotFound);
   return AnsiSpelling::None;
 }
+
+void SimMachine::Sleep(std::uint32_t ms) { m_impl->clock += ms, m_impl->EndHolds(false); }
+
+std::uint32_t SimMachine::TickCount() { return m_impl->clock; }

@@ -91,6 +91,13 @@ class SimMachine : public IWindowsServices {
   // keeps it from being opened for reading.
   void HoldOpen(const std::string& path);
   void ReleaseAll();
+  // Another program's brief hold, as Windows answers it: as HoldOpen, the file
+  // opening and deleting with `error` (32; 33: a locked range) and no folder above
+  // it renamed (5; Wine renames it), until the simulated clock has moved on
+  // `ms` (0: ReleaseAll). With `shareDelete`, deleting it succeeds but
+  // the name stays, opening for nothing (5), until then.
+  struct Hold { std::uint32_t ms = 0; bool shareDelete = false; long error = 32; };
+  void HoldBriefly(const std::string& path, Hold hold);
   // The path with every name that has an 8.3 name spelt by it, as
   // GetShortPathNameA gives it; empty when the path does not exist. Names
   // that are no valid 8.3 names get one when they are made ("PROGRA~1").
@@ -209,6 +216,9 @@ class SimMachine : public IWindowsServices {
   bool SpecialFolderPathWide(int csidlFolder, std::string& utf8) override;
   bool UserNameWide(std::string& utf8) override;
   AnsiSpelling SpellInAnsi(const std::string& utf8, std::string& ansi) override;
+  // The simulated clock, which only Sleep moves; neither is logged.
+  void Sleep(std::uint32_t milliseconds) override;
+  std::uint32_t TickCount() override;
 
   ~SimMachine() override;
 
