@@ -223,14 +223,17 @@ TEST(RemovalRun, FolderDeletionIsCheckedGuardedAndNeverTruncated) {
   Bench b;
   scenario::SeedSimulatedInstallation(b);
   b.machine->AddFolder("C:\\Apps\\Gone");
+  // Another user's profile, listed after a file and two other profiles.
+  b.machine->AddFile("C:\\users\\desktop.ini");
+  b.machine->AddFolder("C:\\users\\Zoe");
   auto shellCalls = [&b] {
     std::size_t n = 0;
     for (const SimMachine::CallRecord& call : b.machine->Calls())
       n += call.call == SimMachine::Call::ShellFileOperation;
     return n;
   };
-  for (const char* guarded : {"C:\\Program Files", "c:\\users\\TECH\\", "C:\\users",
-                              "C:\\windows\\\\system32", "C:\\users\\tech\\Desktop", "C:\\",
+  for (const char* guarded : {"C:\\Program Files", "c:\\users\\TECH\\", "C:\\users", "C:\\",
+                              "C:\\windows\\\\system32", "C:\\users\\tech\\Desktop", "C:\\users\\Zoe",
                               "C:\\ProgramData\\Microsoft\\Windows\\Start Menu\\Programs\\.."}) {
     EXPECT_FALSE(b.units.folders.ShellDeleteFolder(FakeRunUi::kMainWindow, guarded)) << guarded;
     EXPECT_EQ(b.ui.Boxes().back().text, std::string("Could not delete: ") + guarded);
