@@ -38,7 +38,7 @@ TEST(PathRules, ProtectedFoldersAndTheirContainersAreRefused) {
                                             "C:\\Users\\tech\\Desktop"};
   for (const char* target :
        {"C:\\", "c:", "D:\\", "\\", "", "C:\\Windows", "c:\\WINDOWS\\", "C:\\\\Windows\\\\",
-        "C:\\Windows.", "C:\\Apps\\..\\Windows", "C:\\Users", "C:\\users\\tech",
+        "C:\\Windows.", "C:\\Windows .", "C:\\Apps\\..\\Windows", "C:\\Users", "C:\\users\\tech",
         "C:/Users/Tech/Desktop", "\\Windows", "\\\\server\\share", "Windows", "C:Apps",
         "C:\\Program Files\\Marlo Coach\\..", "C:\\Program Files\\.",
         "C:\\Program Files\\*", "C:\\Program Files\\Marlo Coac?",

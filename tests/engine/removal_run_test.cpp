@@ -226,12 +226,12 @@ TEST(RemovalRun, FolderDeletionIsCheckedGuardedAndNeverTruncated) {
   // Another user's profile, listed after a file and two other profiles.
   b.machine->AddFile("C:\\users\\desktop.ini");
   b.machine->AddFolder("C:\\users\\Zoe");
-  auto shellCalls = [&b] {
+  auto calls = [&b](SimMachine::Call which) {
     std::size_t n = 0;
-    for (const SimMachine::CallRecord& call : b.machine->Calls())
-      n += call.call == SimMachine::Call::ShellFileOperation;
+    for (const SimMachine::CallRecord& call : b.machine->Calls()) n += call.call == which;
     return n;
   };
+  auto shellCalls = [&calls] { return calls(SimMachine::Call::ShellFileOperation); };
   for (const char* guarded : {"C:\\Program Files", "c:\\users\\TECH\\", "C:\\users", "C:\\",
                               "C:\\windows\\\\system32", "C:\\users\\tech\\Desktop", "C:\\users\\Zoe",
                               "C:\\ProgramData\\Microsoft\\Windows\\Start Menu\\Programs\\.."}) {
@@ -254,6 +254,8 @@ TEST(RemovalRun, FolderDeletionIsCheckedGuardedAndNeverTruncated) {
   EXPECT_FALSE(b.units.folders.ShellDeleteFolder(FakeRunUi::kMainWindow, "C:\\Apps\\Gone\\"));
   EXPECT_EQ(b.ui.Boxes().back().text, "Could not delete: C:\\Apps\\Gone\\");
   EXPECT_EQ(shellCalls(), 2u);
+  // The protected folders are read once, however many folders are checked.
+  EXPECT_EQ(calls(SimMachine::Call::ProfilesDirectory), 1u);
 }
 
 TEST(RemovalRun, ALocationEndingInABackslashIsRemovedForReal) {
