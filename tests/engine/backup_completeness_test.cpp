@@ -89,12 +89,13 @@ TEST(BackupCompleteness, NamesThatDifferOnlyInCaseFailTheCopy) {
   struct Row {
     const char* twins[2];
     const char* earlier;  // before the run: the twin's copy in the backup or in the
-                          // staging folder, the backup's folder, or nothing
+                          // staging folder, the folder in either, or nothing
   };
   const Row rows[] = {{{"Notes.txt", "NOTES.TXT"}, ""},
                       {{"Notes.txt", "NOTES.TXT"}, "copy"},
                       {{"Notes.txt", "NOTES.TXT"}, "staging"},
                       {{"Notes.txt", "NOTES.TXT"}, "folder"},
+                      {{"Notes.txt", "NOTES.TXT"}, "staging folder"},
                       {{"Notes\\a.txt", "NOTES\\b.txt"}, ""},
                       {{"Notes\\a.txt", "NOTES\\b.txt"}, "folder"}};
   for (const Row& row : rows) {
@@ -112,6 +113,7 @@ TEST(BackupCompleteness, NamesThatDifferOnlyInCaseFailTheCopy) {
     if (earlier == "staging")
       b.machine->AddFile(scenario::kStaging + "\\notes\\Notes.txt", "Notes.txt");
     if (earlier == "folder") b.machine->AddFolder(kBackup + "\\notes");
+    if (earlier == "staging folder") b.machine->AddFolder(scenario::kStaging + "\\notes");
     const std::vector<std::string> before = b.machine->ListTree(kBackup);
     EXPECT_EQ(b.engine.Run(scenario::kLocation), RunOutcome::Finished);
     ExpectAbandonedIntact(b, inst);

@@ -52,6 +52,8 @@ TEST(PathRules, DoubleByteCharactersAreNeverSplitAtTheirSecondByte) {
   EXPECT_FALSE(IsProtectedFolder("C:\\" + kTrailBackslash, {"C:\\\x95"}, cp932));
   EXPECT_TRUE(IsProtectedFolder("C:\\" + kTrailBackslash, {"C:\\\x95"}));
   EXPECT_TRUE(IsProtectedFolder("C:\\" + kTrailBackslash + "\\..", {"C:\\Data"}, cp932));
+  // Nor is a lead byte before a colon a drive letter.
+  EXPECT_TRUE(IsProtectedFolder("\x82:\\Apps", {}, cp932));
 }
 
 TEST(PathRules, DevicePathsAndAdministrativeSharesAreRefused) {

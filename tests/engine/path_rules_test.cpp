@@ -38,16 +38,19 @@ TEST(PathRules, ProtectedFoldersAndTheirContainersAreRefused) {
                                             "C:\\Users\\tech\\Desktop"};
   for (const char* target :
        {"C:\\", "c:", "D:\\", "\\", "", "C:\\Windows", "c:\\WINDOWS\\", "C:\\\\Windows\\\\",
-        "C:\\Windows.", "C:\\Apps\\..\\Windows", "C:\\Users", "C:\\users\\tech",
+        "C:\\Windows.", "C:\\Windows .", "C:\\Apps\\..\\Windows", "C:\\Users", "C:\\users\\tech",
         "C:/Users/Tech/Desktop", "\\Windows", "\\\\server\\share", "Windows", "C:Apps",
         "C:\\Program Files\\Marlo Coach\\..", "C:\\Program Files\\.",
-        "C:\\Program Files\\*", "C:\\Program Files\\Marlo Coac?"}) {
+        "C:\\Program Files\\*", "C:\\Program Files\\Marlo Coac?",
+        // Only an ASCII letter before the colon names a drive: a path with
+        // anything else there cannot be placed, and is refused.
+        "@:\\Apps", "[:\\Apps", "`:\\Apps", "{:\\Apps", "1:\\Apps"}) {
     EXPECT_TRUE(IsProtectedFolder(target, guarded)) << target;
   }
   for (const char* target :
        {"C:\\Program Files\\Marlo Coach", "C:\\Windows2", "C:\\Users\\tech\\Desktop2",
         "C:\\Users\\tech\\Desktop\\Marlo Coach Saved Student Data", "D:\\Windows\\x",
-        "\\\\server\\share\\Marlo Coach"}) {
+        "\\\\server\\share\\Marlo Coach", "A:\\Apps", "Z:\\Apps", "a:\\Apps", "z:\\Apps"}) {
     EXPECT_FALSE(IsProtectedFolder(target, guarded)) << target;
   }
 }

@@ -223,14 +223,17 @@ TEST(RemovalRun, FolderDeletionIsCheckedGuardedAndNeverTruncated) {
   Bench b;
   scenario::SeedSimulatedInstallation(b);
   b.machine->AddFolder("C:\\Apps\\Gone");
-  auto shellCalls = [&b] {
+  // Another user's profile, listed after a file and two other profiles.
+  b.machine->AddFile("C:\\users\\desktop.ini");
+  b.machine->AddFolder("C:\\users\\Zoe");
+  auto calls = [&b](SimMachine::Call which) {
     std::size_t n = 0;
-    for (const SimMachine::CallRecord& call : b.machine->Calls())
-      n += call.call == SimMachine::Call::ShellFileOperation;
+    for (const SimMachine::CallRecord& call : b.machine->Calls()) n += call.call == which;
     return n;
   };
-  for (const char* guarded : {"C:\\Program Files", "c:\\users\\TECH\\", "C:\\users",
-                              "C:\\windows\\\\system32", "C:\\users\\tech\\Desktop", "C:\\",
+  auto shellCalls = [&calls] { return calls(SimMachine::Call::ShellFileOperation); };
+  for (const char* guarded : {"C:\\Program Files", "c:\\users\\TECH\\", "C:\\users", "C:\\",
+                              "C:\\windows\\\\system32", "C:\\users\\tech\\Desktop", "C:\\users\\Zoe",
                               "C:\\ProgramData\\Microsoft\\Windows\\Start Menu\\Programs\\.."}) {
     EXPECT_FALSE(b.units.folders.ShellDeleteFolder(FakeRunUi::kMainWindow, guarded)) << guarded;
     EXPECT_EQ(b.ui.Boxes().back().text, std::string("Could not delete: ") + guarded);
@@ -251,6 +254,8 @@ TEST(RemovalRun, FolderDeletionIsCheckedGuardedAndNeverTruncated) {
   // The shell answers 0 for a path ending in a backslash and deletes nothing.
   EXPECT_FALSE(b.units.folders.ShellDeleteFolder(FakeRunUi::kMainWindow, "C:\\Apps\\Gone\\"));
   EXPECT_EQ(b.ui.Boxes().back().text, "Could not delete: C:\\Apps\\Gone\\");
+  // The protected folders are read once, however many folders are checked.
+  EXPECT_EQ(calls(SimMachine::Call::ProfilesDirectory), 1u);
 }
 
 TEST(RemovalRun, ALocationEndingInABackslashIsRemovedForReal) {

@@ -65,6 +65,21 @@ TEST(StudentBackup, ASecondRunAddsToTheEarlierBackupWithoutOverwriting) {
   EXPECT_TRUE(b.units.backup.CopyFolderTree(kStudents, kBackup) && !b.machine->Exists(partial));
 }
 
+// A staging folder that an ended run left is copied over: its cut-short,
+// read-only copy of a student file is replaced, also where the first copy over
+// it is refused (Windows refuses a read-only target; Wine does not).
+TEST(StudentBackup, AStagingFolderThatAnEndedRunLeftIsCopiedOver) {
+  Bench b;
+  scenario::Installation inst = scenario::SeedSimulatedInstallation(b);
+  b.machine->AddFile(kStaging + "\\roster.txt", "cut", kAttrReadOnly);
+  b.machine->InjectFault({SimMachine::Call::CopyOneFile, kStaging + "\\roster.txt", 1});
+  EXPECT_EQ(b.engine.Run(scenario::kLocation), RunOutcome::Finished);
+  std::string bytes;
+  EXPECT_TRUE(b.machine->ReadFile(kBackup + "\\roster.txt", bytes) &&
+              bytes == inst.studentFiles[kStudents + "\\roster.txt"]);
+  EXPECT_EQ(scenario::CheckPromises(b, inst), std::vector<std::string>());
+}
+
 TEST(StudentBackup, AFileThatCannotBeCopiedRollsTheWholeBackupBack) {
   Bench b;
   scenario::SeedSimulatedInstallation(b);
