@@ -193,10 +193,16 @@ struct SimMachine::Impl {
     return true;
   }
 
-  // SHGetSpecialFolderPathA or (`wide`) W, the fault check made: the folder
-  // in the code page with best fit, or in UTF-8. Without the creation flag
-  // the call fails when the folder is missing.
+  // SHGetSpecialFolderPathA or (`wide`) W: the folder in the code page with
+  // best fit, or in UTF-8. Without the creation flag the call fails when the
+  // folder is missing; the wide one is missing on 98 and NT 4.0.
   bool SpecialFolder(int csidlFolder, std::string& path, bool wide) {
+    path.clear();
+    char subject[16];
+    std::snprintf(subject, sizeof subject, "0x%02X", static_cast<unsigned>(csidlFolder));
+    if (auto fault = Begin(wide ? Call::SpecialFolderPathWide : Call::SpecialFolderPath, subject))
+      return Fail(*fault);
+    if (wide && !wideShell) return Fail(winerr::kCallNotImplemented);
     auto it = specialFolders.find(csidlFolder);
     SimPath p;
     FsNode* node = it != specialFolders.end() && Resolve(it->second, p) ? WideLookup(p) : nullptr;
@@ -1416,12 +1422,7 @@ AnsiCodePage SimMachine::CodePage() {
 // ---------------------------------------------------------------- shell calls
 
 bool SimMachine::SpecialFolderPath(int csidlFolder, std::string& path) {
-  path.clear();
-  Impl& m = *m_impl;
-  char subject[16];
-  std::snprintf(subject, sizeof subject, "0x%02X", static_cast<unsigned>(csidlFolder));
-  if (auto fault = m.Begin(Call::SpecialFolderPath, subject)) return m.Fail(*fault);
-  return m.SpecialFolder(csidlFolder, path, false);
+  return m_impl->SpecialFolder(csidlFolder, path, false);
 }
 
 bool SimMachine::EnvironmentVariable(const std::string& name, std::string& value) {
@@ -1584,13 +1585,7 @@ bool WildcardMatch(const std::string& pattern, const std::string& name) {
 // ---------------------------------------------------------------- wide calls
 
 bool SimMachine::SpecialFolderPathWide(int csidlFolder, std::string& utf8) {
-  utf8.clear();
-  Impl& m = *m_impl;
-  char subject[16];
-  std::snprintf(subject, sizeof subject, "0x%02X", static_cast<unsigned>(csidlFolder));
-  if (auto fault = m.Begin(Call::SpecialFolderPathWide, subject)) return m.Fail(*fault);
-  if (!m.wideShell) return m.Fail(winerr::kCallNotImplemented);
-  return m.SpecialFolder(csidlFolder, utf8, true);
+  return m_impl->SpecialFolder(csidlFolder, utf8, true);
 }
 
 bool SimMachine::UserNameWide(std::string& utf8) {
