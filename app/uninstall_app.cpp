@@ -1,8 +1,8 @@
 #include "app/uninstall_app.h"
 
-#include "platform/win32_libraries.h"
-#include "platform/win32_services.h"
 #include "ui/uninstall_dlg.h"
+#include "win32/win32_libraries.h"
+#include "win32/win32_services.h"
 
 namespace {
 // The program's one application object.

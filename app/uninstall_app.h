@@ -2,7 +2,7 @@
 // closes.
 #pragma once
 
-#include "platform/dialog/win_app.h"
+#include "dialog/win_app.h"
 
 class CUninstallApp : public CWinApp {
  public:

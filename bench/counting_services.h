@@ -7,7 +7,7 @@
 #include <cstdint>
 #include <string>
 
-#include "platform/services.h"
+#include "services/services.h"
 
 class CountingServices : public IWindowsServices {
  public:

@@ -16,10 +16,10 @@
 
 #include "bench/counting_services.h"
 #include "location/install_location.h"
-#include "platform/win32_services.h"
 #include "removal/uninstall_engine.h"
 #include "tests/support/engine_units.h"
 #include "tests/support/fake_run_ui.h"
+#include "win32/win32_services.h"
 
 namespace {
 

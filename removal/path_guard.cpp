@@ -1,6 +1,6 @@
 #include "removal/path_guard.h"
 
-#include "platform/handles.h"
+#include "services/handles.h"
 #include "shared/path_rules.h"
 
 namespace {

@@ -2,7 +2,7 @@
 
 #include <algorithm>
 
-#include "platform/handles.h"
+#include "services/handles.h"
 
 namespace {
 

@@ -4,7 +4,7 @@
 
 #include <string>
 
-#include "platform/handles.h"
+#include "services/handles.h"
 #include "shared/run_context.h"
 
 class RegistryCleanup {

@@ -1,7 +1,7 @@
 #include "removal/shortcut_sweep.h"
 
-#include "platform/handles.h"
 #include "removal/patient_calls.h"
+#include "services/handles.h"
 #include "shared/path_rules.h"
 #include "shared/texts.h"
 

@@ -1,6 +1,6 @@
 #include "removal/student_backup.h"
 
-#include "platform/handles.h"
+#include "services/handles.h"
 #include "shared/path_rules.h"
 #include "shared/texts.h"
 

@@ -1,9 +1,9 @@
 #include "removal/uninstall_engine.h"
 
 #include "location/install_location.h"
-#include "platform/handles.h"
 #include "removal/registry_cleanup.h"
 #include "removal/shell_folders.h"
+#include "services/handles.h"
 #include "shared/path_rules.h"
 #include "shared/texts.h"
 

@@ -6,7 +6,7 @@
 #include <string>
 #include <vector>
 
-#include "platform/services.h"
+#include "services/services.h"
 
 // The longest path the ANSI file calls take (MAX_PATH less its NUL), and the
 // SHFileOperation source list: one path in MAX_PATH characters, two NULs after it.

@@ -4,7 +4,7 @@
 
 #include <string>
 
-#include "platform/services.h"
+#include "services/services.h"
 
 enum class BoxStyle { Ok, OkCancel, YesNo };
 

@@ -1,7 +1,7 @@
 // The About box, opened from the main window's system menu.
 #pragma once
 
-#include "platform/dialog/dialog.h"
+#include "dialog/dialog.h"
 
 class CAboutDlg : public CDialog {
  public:

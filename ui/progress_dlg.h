@@ -6,7 +6,7 @@
 
 #include <string>
 
-#include "platform/dialog/dialog.h"
+#include "dialog/dialog.h"
 
 class CProgressDlg : public CDialog {
  public:

@@ -1,7 +1,7 @@
 #include "ui/uninstall_dlg.h"
 
+#include "dialog/win_app.h"
 #include "location/install_location.h"
-#include "platform/dialog/win_app.h"
 #include "res/resource.h"
 #include "shared/texts.h"
 #include "ui/about_dlg.h"

@@ -6,9 +6,9 @@
 
 #include <string>
 
-#include "platform/dialog/dialog.h"
-#include "platform/services.h"
+#include "dialog/dialog.h"
 #include "removal/uninstall_engine.h"
+#include "services/services.h"
 #include "shared/uninstall_state.h"
 #include "ui/main_window_ui.h"
 #include "ui/progress_dlg.h"

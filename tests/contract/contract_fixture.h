@@ -9,8 +9,8 @@
 #include <string>
 #include <vector>
 
-#include "platform/handles.h"
-#include "platform/services.h"
+#include "services/handles.h"
+#include "services/services.h"
 #include "tests/support/test_machine.h"
 
 class ContractTest : public ::testing::Test {

@@ -2,7 +2,7 @@
 // location names, drives without a Recycle Bin and drives that cannot answer.
 #include <gtest/gtest.h>
 
-#include "platform/error_codes.h"
+#include "services/error_codes.h"
 #include "shared/path_rules.h"
 #include "tests/support/scenario.h"
 

@@ -8,7 +8,7 @@
 #include <memory>
 #include <set>
 
-#include "platform/error_codes.h"
+#include "services/error_codes.h"
 #include "shared/path_rules.h"
 
 using scenario::AnyLineStartsWith;

@@ -11,11 +11,11 @@
 #include <memory>
 #include <string>
 
-#include "platform/win32_services.h"
 #include "tests/support/engine_units.h"
 #include "tests/support/fake_run_ui.h"
 #include "tests/support/test_machine.h"
 #include "tests/support/wine_host.h"
+#include "win32/win32_services.h"
 
 namespace {
 

@@ -11,7 +11,7 @@
 #include <string>
 #include <vector>
 
-#include "platform/services.h"
+#include "services/services.h"
 
 class SimMachine : public IWindowsServices {
  public:

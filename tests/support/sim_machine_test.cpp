@@ -5,7 +5,7 @@
 
 #include <set>
 
-#include "platform/handles.h"
+#include "services/handles.h"
 #include "tests/support/sim_machine.h"
 
 namespace {

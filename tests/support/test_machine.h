@@ -8,7 +8,7 @@
 #include <string>
 #include <vector>
 
-#include "platform/services.h"
+#include "services/services.h"
 
 class ITestMachine {
  public:

@@ -2,10 +2,10 @@
 // pointer width: the same code runs as a 32-bit and as a 64-bit program.
 #include <gtest/gtest.h>
 
-#include "platform/handles.h"
-#include "platform/win32_keys.h"
-#include "platform/win32_services.h"
+#include "services/handles.h"
 #include "tests/support/test_machine.h"
+#include "win32/win32_keys.h"
+#include "win32/win32_services.h"
 
 TEST(Win32Keys, RootsAreTheSystemsOwnHandlesAtEveryPointerWidth) {
   EXPECT_EQ(ToHkey(kHkeyLocalMachine), HKEY_LOCAL_MACHINE);

@@ -5,8 +5,8 @@
 #include <windows.h>
 #include <shlobj.h>
 
-#include "platform/win32_services.h"
 #include "tests/support/test_machine.h"
+#include "win32/win32_services.h"
 
 TEST(Win32StandIns, LongPathsOneComponentAtATimeAreTheSystemsLongPaths) {
   auto machine = MakeTestMachine();

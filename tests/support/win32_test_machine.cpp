@@ -13,12 +13,12 @@
 #include <set>
 #include <vector>
 
-#include "platform/win32_keys.h"
-#include "platform/win32_services.h"
 #include "tests/support/ascii_text.h"
 #include "tests/support/test_machine.h"
 #include "tests/support/win32_files.h"
 #include "tests/support/wine_host.h"
+#include "win32/win32_keys.h"
+#include "win32/win32_services.h"
 
 namespace {
 

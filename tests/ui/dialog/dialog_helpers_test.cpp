@@ -1,7 +1,7 @@
 // The dialog layer's and the main window's pure helpers.
 #include <gtest/gtest.h>
 
-#include "platform/dialog/app_title.h"
+#include "dialog/app_title.h"
 #include "ui/icon_centre.h"
 
 TEST(AppTitle, IsTheProgramFileNameWithoutFolderAndExtension) {

@@ -8,8 +8,8 @@
 #include <string>
 #include <thread>
 
-#include "platform/dialog/dialog.h"
-#include "platform/dialog/win_app.h"
+#include "dialog/dialog.h"
+#include "dialog/win_app.h"
 
 namespace {
 

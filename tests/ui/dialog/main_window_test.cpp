@@ -8,7 +8,7 @@
 #include <memory>
 #include <string>
 
-#include "platform/dialog/win_app.h"
+#include "dialog/win_app.h"
 #include "res/resource.h"
 #include "tests/support/sim_machine.h"
 #include "ui/uninstall_dlg.h"

@@ -2,7 +2,7 @@
 // through the services on every path out of scope.
 #pragma once
 
-#include "platform/services.h"
+#include "services/services.h"
 
 // Owns a `Handle`, given back through `Release` when dropped; 0 is none.
 template <class Handle, auto Release>

@@ -8,7 +8,7 @@
 
 #include <string>
 
-#include "platform/dialog/wnd.h"
+#include "dialog/wnd.h"
 
 // The command that asks for help (F1 through an accelerator or a menu).
 constexpr UINT kIdHelp = 0xE146;

@@ -1,4 +1,4 @@
-#include "platform/dialog/wnd.h"
+#include "dialog/wnd.h"
 
 #include <vector>
 

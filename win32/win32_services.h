@@ -3,7 +3,7 @@
 // translated or cached.
 #pragma once
 
-#include "platform/services.h"
+#include "services/services.h"
 
 class Win32Services : public IWindowsServices {
  public:

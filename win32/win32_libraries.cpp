@@ -1,4 +1,4 @@
-#include "platform/win32_libraries.h"
+#include "win32/win32_libraries.h"
 
 #include <cstring>
 

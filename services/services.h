@@ -11,7 +11,7 @@
 #include <cstdint>
 #include <string>
 
-#include "platform/error_codes.h"
+#include "services/error_codes.h"
 
 // Registry key handle. The predefined roots carry their Windows values.
 using RegKey = std::uintptr_t;

@@ -1,6 +1,6 @@
-#include "platform/dialog/dialog.h"
+#include "dialog/dialog.h"
 
-#include "platform/dialog/win_app.h"
+#include "dialog/win_app.h"
 
 void CDataExchange::Control(int id, CWnd& control) {
   if (m_fromWindow) return;

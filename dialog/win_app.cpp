@@ -1,10 +1,10 @@
-#include "platform/dialog/win_app.h"
+#include "dialog/win_app.h"
 
 #include <commctrl.h>
 
 #include <vector>
 
-#include "platform/dialog/app_title.h"
+#include "dialog/app_title.h"
 
 CWinApp* CWinApp::s_app = nullptr;
 

@@ -1,7 +1,7 @@
-#include "platform/win32_services.h"
+#include "win32/win32_services.h"
 
-#include "platform/win32_keys.h"
-#include "platform/win32_libraries.h"
+#include "win32/win32_keys.h"
+#include "win32/win32_libraries.h"
 
 #include <windows.h>
 #include <shlobj.h>

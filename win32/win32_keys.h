@@ -6,7 +6,7 @@
 
 #include <windows.h>
 
-#include "platform/services.h"
+#include "services/services.h"
 
 inline HKEY ToHkey(RegKey key) {
   if (key == kHkeyLocalMachine) return HKEY_LOCAL_MACHINE;

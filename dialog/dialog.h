@@ -6,7 +6,7 @@
 
 #include <string>
 
-#include "platform/dialog/wnd.h"
+#include "dialog/wnd.h"
 
 // One exchange between a dialog and its controls. Towards the window it binds
 // controls and writes texts; back from the window it reads the texts.
