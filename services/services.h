@@ -1,7 +1,5 @@
-// The Windows services the program uses, as one abstract interface. Every
-// method stands for one ANSI Windows call (or a tiny fixed group) and reports
-// as it does: registry methods return error codes, the others a success flag
-// with the code from LastError(). Paths are ANSI texts with backslashes.
+// The Windows services the program uses, as one abstract interface whose
+// calls are listed in services/service_calls.h, and the types they carry.
 // Nothing here throws or needs <windows.h>: the removal and location logic
 // run on any host against the simulated machine.
 #pragma once
@@ -128,104 +126,14 @@ enum class AnsiSpelling { Exact, Short, None };
 class IWindowsServices {
  public:
   virtual ~IWindowsServices() = default;
-
-  // --- Registry (results are Windows error codes) ---
-  // RegOpenKeyExA(parent, path, 0, access, &out).
-  virtual long OpenKey(RegKey parent, const std::string& path,
-                       std::uint32_t access, RegKey& out) = 0;
-  // RegQueryValueExA(key, name, ..., buffer of `capacity` bytes, &size). On 0,
-  // `data` holds the `size` bytes written (a string's NUL too, if stored with
-  // one); 234 (more data) when the value does not fit.
-  virtual long QueryValue(RegKey key, const std::string& name,
-                          std::uint32_t capacity, std::string& data) = 0;
-  // RegEnumKeyExA(key, index, name buffer of `capacity` with its NUL, ...).
-  virtual long EnumKey(RegKey key, std::uint32_t index, std::uint32_t capacity,
-                       std::string& name) = 0;
-  virtual long DeleteKey(RegKey parent, const std::string& name) = 0;  // RegDeleteKeyA
-  virtual long DeleteValue(RegKey key, const std::string& name) = 0;   // RegDeleteValueA
-  virtual long CloseKey(RegKey key) = 0;                               // RegCloseKey
-
-  // --- Files (success flags; LastError() tells why a call failed) ---
-  virtual bool SetCurrentDir(const std::string& path) = 0;  // SetCurrentDirectoryA
-  // FindFirstFileA(pattern, &data); 0 when nothing can be enumerated. A wide
-  // search runs alongside, entry for entry, to fill FindData::nameNotAnsi;
-  // where it is not implemented (95, 98, Me), a "?" in the ANSI name does.
-  virtual FindHandle FindFirst(const std::string& pattern, FindData& out) = 0;
-  virtual bool FindNext(FindHandle find, FindData& out) = 0;  // FindNextFileA
-  virtual bool CloseFind(FindHandle find) = 0;                // FindClose
-  virtual bool MakeDirectory(const std::string& path) = 0;    // CreateDirectoryA(path, NULL)
-  virtual bool CopyOneFile(const std::string& from, const std::string& to,
-                           bool failIfExists) = 0;            // CopyFileA
-  // MoveFileA: renames a file (read-only too) or a folder, never replacing one (183).
-  virtual bool RenameFile(const std::string& from, const std::string& to) = 0;
-  virtual bool RemoveFile(const std::string& path) = 0;       // DeleteFileA
-  virtual bool RemoveDir(const std::string& path) = 0;        // RemoveDirectoryA
-  // Clears a file's attributes, keeping its times, if it opens for reading;
-  // false, changing nothing, when it does not.
-  virtual bool ClearFileAttributes(const std::string& path) = 0;
-  virtual long LastError() = 0;  // GetLastError
-
-  // --- Path identity, drives and the code page ---
-  // GetFullPathNameA into a 260-byte buffer; `full` is empty when it fails.
-  virtual bool FullPathName(const std::string& path, std::string& full) = 0;
-  // GetLongPathNameA into a 260-byte buffer; fails when the path is not there.
-  // Where the system lacks it (95, NT 4.0), FindFirstFileA per component.
-  virtual bool LongPathName(const std::string& path, std::string& longPath) = 0;
-  // CreateFileA(path, no access, full sharing, OPEN_EXISTING, backup
-  // semantics, so folders open too), GetFileInformationByHandle, CloseHandle;
-  // `out` is zeroed on failure. It always fails on 95, 98 and Me (no folder
-  // opens, FILE_SHARE_DELETE is refused): callers compare paths there.
-  virtual bool IdentityOf(const std::string& path, FileIdentity& out) = 0;
-  // GetDriveTypeA(rootPath), rootPath like "C:\" or "\\server\share\".
-  virtual unsigned DriveType(const std::string& rootPath) = 0;
-  // GetACP, and IsDBCSLeadByteEx for every byte value in that code page.
-  virtual AnsiCodePage CodePage() = 0;
-
-  // --- Shell ---
-  // SHGetSpecialFolderPathA(no owner, 260 bytes, folder, no creation); empty
-  // on failure. Where the shell lacks it (95, NT 4.0 without the desktop
-  // update), SHGetSpecialFolderLocation and SHGetPathFromIDListA.
-  virtual bool SpecialFolderPath(int csidlFolder, std::string& path) = 0;
-  // GetEnvironmentVariableA(name, 32767 bytes); empty when not set.
-  virtual bool EnvironmentVariable(const std::string& name, std::string& value) = 0;
-  // GetProfilesDirectoryA, found at run time in userenv.dll; fails before
-  // major version 5, which lacks it.
-  virtual bool ProfilesDirectory(std::string& path) = 0;
-  // SHFileOperationA(wFunc, pFrom: paths each ended by a NUL and the list by
-  // a second one, no pTo, fFlags); its result, 0 for success.
-  virtual int ShellFileOperation(WindowHandle owner, unsigned operation,
-                                 const char* fromList, unsigned flags) = 0;
-  virtual bool ComInitialize() = 0;    // CoInitialize(NULL) succeeded (S_OK or S_FALSE)
-  virtual void ComUninitialize() = 0;  // CoUninitialize
-  // SHBrowseForFolderA with a zeroed BROWSEINFOA but for hwndOwner, ulFlags and
-  // lpszTitle. The owner stays disabled while the browser is open.
-  virtual ItemList BrowseForFolder(WindowHandle owner, const std::string& title,
-                                   unsigned flags) = 0;
-  // SHGetPathFromIDListA into a 260-byte buffer.
-  virtual bool PathFromItemList(ItemList items, std::string& path) = 0;
-  virtual void FreeItemList(ItemList items) = 0;  // CoTaskMemFree
-
-  // --- System ---
-  // GetVersionExA on a zeroed OSVERSIONINFOA of size 148; `out` stays zero on failure.
-  virtual bool GetOsVersion(OsVersion& out) = 0;
-  // GetUserNameA(buffer of `capacity`): the text up to its NUL; empty on failure.
-  virtual bool UserName(std::uint32_t capacity, std::string& name) = 0;
-
-  // --- Names the ANSI code page cannot spell (NT-based systems only) ---
-  // SHGetSpecialFolderPathW(no owner, 260 characters, folder, no creation),
-  // found at run time, as UTF-8. Fails with 120 on 95, 98 and Me, and where
-  // the shell lacks it (NT 4.0 without the desktop update).
-  virtual bool SpecialFolderPathWide(int csidlFolder, std::string& utf8) = 0;
-  // GetUserNameW (257 characters), found at run time, as UTF-8; fails with
-  // 120 on 95, 98 and Me.
-  virtual bool UserNameWide(std::string& utf8) = 0;
-  // How the ANSI calls can name a path given in UTF-8 (`ansi` empty for None).
-  virtual AnsiSpelling SpellInAnsi(const std::string& utf8, std::string& ansi) = 0;
-
-  // --- Time, for waiting out another program's brief hold on a file ---
-  virtual void Sleep(std::uint32_t milliseconds) = 0;  // Sleep
-  virtual std::uint32_t TickCount() = 0;  // GetTickCount: milliseconds, wrapping after 49.7 days
+#define RMLC_SERVICE_CALL(Result, Name, Params) virtual Result Name Params = 0;
+#include "services/service_calls.h"
 };
+
+// What a machine's class names to declare every call it implements:
+//   #define RMLC_SERVICE_CALL RMLC_SERVICE_OVERRIDE
+//   #include "services/service_calls.h"
+#define RMLC_SERVICE_OVERRIDE(Result, Name, Params) Result Name Params override;
 
 // The machine's code page, asked for on first use and kept from then on.
 class MachineCodePage {

@@ -117,7 +117,7 @@ void InjectFaults(FuzzedDataProvider& input, Bench& b) {
     SimMachine::Fault fault;
     if (input.ConsumeBool())
       fault.call = static_cast<SimMachine::Call>(input.ConsumeIntegralInRange(
-          0, static_cast<int>(SimMachine::Call::CodePage)));
+          0, static_cast<int>(SimMachine::Call::TickCount)));
     fault.subjectContains = kSubjects[input.ConsumeIntegralInRange<std::size_t>(
         0, sizeof kSubjects / sizeof kSubjects[0] - 1)];
     fault.nth = input.ConsumeIntegralInRange(0, 3);
