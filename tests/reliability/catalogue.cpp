@@ -101,10 +101,17 @@ void RefuseLongPathsThrough(Bench& b, const std::string& component) {
     b.machine->InjectFault({call, component, 0, winerr::kFilenameTooLong});
 }
 
+// Appends a case on the standard location and returns it to be filled in.
+Case& AddCase(std::vector<Case>& cases, const std::string& name) {
+  cases.emplace_back();
+  cases.back().name = name;
+  return cases.back();
+}
+
+// Paths at and beyond the lengths that the buffers and the ANSI calls hold.
 void AddPathCases(std::vector<Case>& cases) {
   for (std::size_t length : {258u, 259u, 300u, 1000u}) {
-    Case c;
-    c.name = "LocationOf" + std::to_string(length) + "Chars";
+    Case& c = AddCase(cases, "LocationOf" + std::to_string(length) + "Chars");
     c.location = PathOfLength("C:\\Apps\\", length, "\\Marlo Coach");
     c.sweep = length == 259;
     c.expect = [length](const Bench& b, const Installation& inst) {
@@ -116,11 +123,9 @@ void AddPathCases(std::vector<Case>& cases) {
         EXPECT_TRUE(b.ui.AnyBoxContains("Could not delete: " + inst.location));
       }
     };
-    cases.push_back(c);
   }
   for (std::size_t length : {200u, 258u, 300u, 1000u}) {
-    Case c;
-    c.name = "StudentFilePathOf" + std::to_string(length) + "Chars";
+    Case& c = AddCase(cases, "StudentFilePathOf" + std::to_string(length) + "Chars");
     c.sweep = length == 300;
     c.prepare = [length](Bench& b, Installation& inst) {
       std::string path = PathOfLength(kStudents + "\\", length, "\\deep.dat");
@@ -135,11 +140,9 @@ void AddPathCases(std::vector<Case>& cases) {
       if (fits) ExpectRemoved(b, inst.location);
       else ExpectAbandoned(b);
     };
-    cases.push_back(c);
   }
   {
-    Case c;
-    c.name = "StudentDataDeeperThanTheBackupCanHold";
+    Case& c = AddCase(cases, "StudentDataDeeperThanTheBackupCanHold");
     c.prepare = [](Bench& b, Installation& inst) {
       // 250 characters fit below the Students folder, but not below the
       // longer backup folder.
@@ -149,11 +152,9 @@ void AddPathCases(std::vector<Case>& cases) {
       RefuseLongPathsThrough(b, "Saved Student Data\\Overlong");
     };
     c.expect = [](const Bench& b, const Installation&) { ExpectAbandoned(b); };
-    cases.push_back(c);
   }
   {
-    Case c;
-    c.name = "StartMenuOf300Chars";
+    Case& c = AddCase(cases, "StartMenuOf300Chars");
     c.prepare = [](Bench& b, Installation& inst) {
       const std::string start =
           "C:\\ProgramData\\" + Repeat('S', 230) + "\\Microsoft\\Windows\\Start Menu";
@@ -172,29 +173,28 @@ void AddPathCases(std::vector<Case>& cases) {
       EXPECT_FALSE(b.machine->Exists(start + "\\Programs\\Marlo Coach\\Uninstall.lnk"));
       EXPECT_TRUE(ReportsFolder(b, start + "\\Programs\\Marlo Coach"));
     };
-    cases.push_back(c);
   }
+}
+
+// Locations as a user may type them, and one on another drive.
+void AddTypedLocationCases(std::vector<Case>& cases) {
   // Windows reads a slash as a backslash: a typed "...\Marlo Coach/" names
   // the folder as much as "...\Marlo Coach\" does, and both must be removed
   // for real, never end in a "Success!" that deleted nothing.
   for (const char* suffix : {"\\", "/"}) {
-    Case c;
-    c.name = std::string("TypedLocationWithTrailing") + (suffix[0] == '/' ? "Slash" : "Backslash");
+    Case& c = AddCase(cases, std::string("TypedLocationWithTrailing") +
+                                 (suffix[0] == '/' ? "Slash" : "Backslash"));
     c.prepare = [](Bench& b, Installation&) { b.state.m_location = kLocation; };
     c.location = kLocation + suffix;
     c.expect = [](const Bench& b, const Installation&) { ExpectRemoved(b, kLocation); };
-    cases.push_back(c);
   }
   {
-    Case c;
-    c.name = "TypedLocationWithDoubledBackslashes";
+    Case& c = AddCase(cases, "TypedLocationWithDoubledBackslashes");
     c.location = "C:\\Program Files\\\\Marlo Coach";
     c.expect = [](const Bench& b, const Installation&) { ExpectRemoved(b, kLocation); };
-    cases.push_back(c);
   }
   {
-    Case c;
-    c.name = "TypedRelativeLocation";
+    Case& c = AddCase(cases, "TypedRelativeLocation");
     c.prepare = [](Bench& b, Installation& inst) {
       b.state.m_saveStudentData = false;
       Forget(inst.productFolders, kLocation);  // the run was told another folder
@@ -204,24 +204,21 @@ void AddPathCases(std::vector<Case>& cases) {
       EXPECT_TRUE(b.machine->Exists(kLocation));
       EXPECT_TRUE(ReportsFolder(b, "Marlo Coach"));
     };
-    cases.push_back(c);
   }
   {
-    Case c;
-    c.name = "LocationOnAnotherDrive";
+    Case& c = AddCase(cases, "LocationOnAnotherDrive");
     c.location = "D:\\Apps\\Marlo Coach";
     c.expect = [](const Bench& b, const Installation& inst) {
       ExpectRemoved(b, inst.location);
       EXPECT_FALSE(b.machine->Exists("D:\\MLC Students"));
     };
-    cases.push_back(c);
   }
 }
 
-void AddFileCases(std::vector<Case>& cases) {
+// Student file names the ANSI calls spell badly, and one the copy uses itself.
+void AddStudentFileNameCases(std::vector<Case>& cases) {
   {
-    Case c;
-    c.name = "NamesOutsideTheAnsiCodePage";
+    Case& c = AddCase(cases, "NamesOutsideTheAnsiCodePage");
     c.prepare = [](Bench& b, Installation& inst) {
       // As they come through the ANSI calls: code-page bytes, and UTF-8 bytes
       // of a name that was made on another system.
@@ -235,11 +232,9 @@ void AddFileCases(std::vector<Case>& cases) {
       EXPECT_TRUE(b.machine->ReadFile(inst.backup + "\\Zo\xEB.txt", bytes));
       ExpectRemoved(b, inst.location);
     };
-    cases.push_back(c);
   }
   {
-    Case c;
-    c.name = "NameTheAnsiCallsCannotSpell";
+    Case& c = AddCase(cases, "NameTheAnsiCallsCannotSpell");
     c.prepare = [](Bench& b, Installation& inst) {
       // The ANSI search reports such a name with "?" in it; copying by that
       // name finds nothing (123).
@@ -248,11 +243,9 @@ void AddFileCases(std::vector<Case>& cases) {
       b.machine->InjectFault({SimMachine::Call::CopyOneFile, "unicode-name", 0, winerr::kInvalidName});
     };
     c.expect = [](const Bench& b, const Installation&) { ExpectAbandoned(b); };
-    cases.push_back(c);
   }
   {
-    Case c;
-    c.name = "StudentFileUnderTheCopysTemporaryName";
+    Case& c = AddCase(cases, "StudentFileUnderTheCopysTemporaryName");
     c.prepare = [](Bench& b, Installation& inst) {
       // A copy cut short by an earlier run could pass for it at the top of the backup.
       const std::string path = kStudents + "\\rmlc~cpy.tmp";
@@ -260,11 +253,9 @@ void AddFileCases(std::vector<Case>& cases) {
       inst.studentFiles[path] = "a student's own file";
     };
     c.expect = [](const Bench& b, const Installation&) { ExpectAbandoned(b); };
-    cases.push_back(c);
   }
   {
-    Case c;
-    c.name = "FullwidthTwinOfAStudentFile";
+    Case& c = AddCase(cases, "FullwidthTwinOfAStudentFile");
     c.prepare = [](Bench& b, Installation& inst) {
       // The ANSI search names both "a.txt"; the second copy meets the first.
       b.machine->AddFile(kStudents + "\\class1\\a.txt", "plain");
@@ -277,12 +268,15 @@ void AddFileCases(std::vector<Case>& cases) {
       EXPECT_NE(std::find(left.begin(), left.end(), kStudents + "\\class1\\" + u8"\uFF41.txt"),
                 left.end());
     };
-    cases.push_back(c);
   }
+}
+
+// Links among the student data, files with every special attribute, and
+// files held open while the copy or its rollback runs.
+void AddSpecialStudentFileCases(std::vector<Case>& cases) {
   for (const char* target : {"C:\\windows\\system32", "C:\\Program Files\\Marlo Coach"}) {
-    Case c;
     const bool loop = std::string(target) == kLocation;
-    c.name = loop ? "LinkLoopInStudents" : "LinkToSystem32InStudents";
+    Case& c = AddCase(cases, loop ? "LinkLoopInStudents" : "LinkToSystem32InStudents");
     c.prepare = [target](Bench& b, Installation&) {
       b.machine->AddFile("C:\\windows\\system32\\kernel32.dll", "system");
       b.machine->AddFolderLink(kStudents + "\\class1\\linked", target);
@@ -291,11 +285,9 @@ void AddFileCases(std::vector<Case>& cases) {
       ExpectAbandoned(b);
       EXPECT_FALSE(b.machine->Exists(scenario::kBackup));
     };
-    cases.push_back(c);
   }
   {
-    Case c;
-    c.name = "DotNamedReadOnlyHiddenSystemFiles";
+    Case& c = AddCase(cases, "DotNamedReadOnlyHiddenSystemFiles");
     c.prepare = [](Bench& b, Installation& inst) {
       AddSystemFile(b, inst);
       b.machine->AddFile(kStudents + "\\class1\\rmlc~cpy.tmp", "below the top");
@@ -310,11 +302,9 @@ void AddFileCases(std::vector<Case>& cases) {
       }
       ExpectRemoved(b, inst.location);
     };
-    cases.push_back(c);
   }
   {
-    Case c;
-    c.name = "HeldOpenStudentFileRollsBackSpecialFiles";
+    Case& c = AddCase(cases, "HeldOpenStudentFileRollsBackSpecialFiles");
     c.prepare = [](Bench& b, Installation& inst) {
       AddSystemFile(b, inst);
       b.machine->HoldOpen(kStudents + "\\roster.txt");  // enumerated last
@@ -324,11 +314,9 @@ void AddFileCases(std::vector<Case>& cases) {
       EXPECT_FALSE(b.machine->Exists(inst.backup));
       EXPECT_FALSE(b.ui.AnyBoxContains("Could not delete"));
     };
-    cases.push_back(c);
   }
   {
-    Case c;
-    c.name = "HeldOpenFileInTheRollback";
+    Case& c = AddCase(cases, "HeldOpenFileInTheRollback");
     c.prepare = [](Bench& b, Installation&) {
       b.machine->HoldOpen(kStudents + "\\roster.txt");
       b.machine->HoldOpen(scenario::kStaging + "\\class1\\alice.dat");
@@ -337,11 +325,13 @@ void AddFileCases(std::vector<Case>& cases) {
       ExpectAbandoned(b);
       EXPECT_TRUE(b.ui.AnyBoxContains("Could not delete file: " + scenario::kStaging));
     };
-    cases.push_back(c);
   }
+}
+
+// Shortcuts that are held open, read-only, or a folder of a shortcut's name.
+void AddShortcutFileCases(std::vector<Case>& cases) {
   {
-    Case c;
-    c.name = "HeldOpenShortcut";
+    Case& c = AddCase(cases, "HeldOpenShortcut");
     c.prepare = [](Bench& b, Installation&) {
       b.machine->HoldOpen(kCommonDesktop + "\\Marlo Coach Administration.lnk");
     };
@@ -349,11 +339,9 @@ void AddFileCases(std::vector<Case>& cases) {
       // The table names it twice, so it is tried and reported twice.
       EXPECT_EQ(CountLines(b, "File: " + kCommonDesktop + "\\Marlo Coach Administration.lnk"), 2u);
     };
-    cases.push_back(c);
   }
   {
-    Case c;
-    c.name = "ReadOnlyShortcut";
+    Case& c = AddCase(cases, "ReadOnlyShortcut");
     c.prepare = [](Bench& b, Installation& inst) {
       const std::string path = kUserDesktop + "\\Marlo Coach Admin.lnk";
       b.machine->AddFile(path, "shortcut", kAttrReadOnly);
@@ -362,22 +350,22 @@ void AddFileCases(std::vector<Case>& cases) {
     c.expect = [](const Bench& b, const Installation&) {
       EXPECT_EQ(CountLines(b, "File: " + kUserDesktop + "\\Marlo Coach Admin.lnk"), 1u);
     };
-    cases.push_back(c);
   }
   {
-    Case c;
-    c.name = "FolderNamedLikeAShortcut";
+    Case& c = AddCase(cases, "FolderNamedLikeAShortcut");
     c.prepare = [](Bench& b, Installation&) {
       b.machine->AddFile(kUserDesktop + "\\Marlo Coach User's Guide.lnk\\mine.txt", "not a shortcut");
     };
     c.expect = [](const Bench& b, const Installation&) {
       EXPECT_EQ(CountLines(b, "File: " + kUserDesktop + "\\Marlo Coach User's Guide.lnk"), 1u);
     };
-    cases.push_back(c);
   }
+}
+
+// The Students folder very deep, very large, empty, missing, or a file.
+void AddStudentsFolderCases(std::vector<Case>& cases) {
   {
-    Case c;
-    c.name = "Tree200FoldersDeep";
+    Case& c = AddCase(cases, "Tree200FoldersDeep");
     c.sweep = false;
     c.prepare = [](Bench& b, Installation& inst) {
       std::string path = kStudents;
@@ -388,11 +376,9 @@ void AddFileCases(std::vector<Case>& cases) {
     // Deeper than the ANSI calls reach: the backup stops at the limit and is
     // rolled back, and nothing is deleted.
     c.expect = [](const Bench& b, const Installation&) { ExpectAbandoned(b); };
-    cases.push_back(c);
   }
   {
-    Case c;
-    c.name = "FiftyThousandFiles";
+    Case& c = AddCase(cases, "FiftyThousandFiles");
     c.sweep = false;
     c.prepare = [](Bench& b, Installation& inst) {
       for (int folder = 0; folder < 100; ++folder)
@@ -405,52 +391,47 @@ void AddFileCases(std::vector<Case>& cases) {
         }
     };
     c.expect = [](const Bench& b, const Installation& inst) { ExpectRemoved(b, inst.location); };
-    cases.push_back(c);
   }
   {
-    Case c;
-    c.name = "EmptyStudentsFolder";
+    Case& c = AddCase(cases, "EmptyStudentsFolder");
     c.prepare = [](Bench& b, Installation& inst) { EmptyFolder(b, inst, kStudents); };
     c.expect = [](const Bench& b, const Installation& inst) {
       EXPECT_TRUE(b.machine->IsFolder(inst.backup));
       ExpectRemoved(b, inst.location);
     };
-    cases.push_back(c);
   }
   {
-    Case c;
-    c.name = "NoStudentsFolderBesideABackupLookalike";
+    Case& c = AddCase(cases, "NoStudentsFolderBesideABackupLookalike");
     c.prepare = [](Bench& b, Installation& inst) { RemoveStudentsFolder(b, inst); };
     c.expect = [](const Bench& b, const Installation& inst) {
       ExpectAbandoned(b);
       EXPECT_FALSE(b.machine->Exists(inst.backup));
     };
-    cases.push_back(c);
   }
   {
-    Case c;
-    c.name = "StudentsIsAFile";
+    Case& c = AddCase(cases, "StudentsIsAFile");
     c.prepare = [](Bench& b, Installation& inst) {
       RemoveStudentsFolder(b, inst);
       b.machine->AddFile(kStudents, "a file, not a folder");
     };
     c.expect = [](const Bench& b, const Installation&) { ExpectAbandoned(b); };
-    cases.push_back(c);
   }
+}
+
+// A backup folder that is there before the run: a file, an earlier backup,
+// a folder where a student file goes.
+void AddExistingBackupCases(std::vector<Case>& cases) {
   {
-    Case c;
-    c.name = "BackupNameTakenByAFile";
+    Case& c = AddCase(cases, "BackupNameTakenByAFile");
     c.prepare = [](Bench& b, Installation& inst) { b.machine->AddFile(inst.backup, "a file"); };
     c.expect = [](const Bench& b, const Installation& inst) {
       ExpectAbandoned(b);
       std::string bytes;
       EXPECT_TRUE(b.machine->ReadFile(inst.backup, bytes) && bytes == "a file");
     };
-    cases.push_back(c);
   }
   {
-    Case c;
-    c.name = "BackupFromAnEarlierRun";
+    Case& c = AddCase(cases, "BackupFromAnEarlierRun");
     c.prepare = [](Bench& b, Installation& inst) {
       b.machine->AddFile(inst.backup + "\\roster.txt", "last year's roster");
       b.machine->AddFile(inst.backup + "\\kept.txt", "kept");
@@ -465,22 +446,22 @@ void AddFileCases(std::vector<Case>& cases) {
       EXPECT_EQ(bytes, "last year's roster");
       ExpectRemoved(b, inst.location);
     };
-    cases.push_back(c);
   }
   {
-    Case c;
-    c.name = "BackupHoldsAFolderWhereAStudentFileGoes";
+    Case& c = AddCase(cases, "BackupHoldsAFolderWhereAStudentFileGoes");
     c.prepare = [](Bench& b, Installation& inst) {
       b.machine->AddFile(inst.backup + "\\roster.txt\\old.txt", "old");
     };
     c.expect = [](const Bench& b, const Installation&) { ExpectAbandoned(b); };
-    cases.push_back(c);
   }
-  // Product folders that are links: what they lead to is someone else's.
-  // Read-only shortcuts in a program folder that went whole are gone too.
+}
+
+// Product folders that are links: what they lead to is someone else's.
+// Read-only shortcuts in a program folder that went whole are gone too.
+void AddProductFolderLinkCases(std::vector<Case>& cases) {
   for (bool linked : {true, false}) {
-    Case c;
-    c.name = linked ? "ProductFoldersThatAreLinks" : "ReadOnlyShortcutsInRecycledProgramFolders";
+    Case& c = AddCase(cases, linked ? "ProductFoldersThatAreLinks"
+                                    : "ReadOnlyShortcutsInRecycledProgramFolders");
     c.prepare = [linked](Bench& b, Installation& inst) {
       const std::string programs = scenario::kUserStartMenu + std::string(texts::kProgramFolderSuffix);
       for (const std::string& folder : {std::string("C:\\MLC Students"), programs}) {
@@ -500,14 +481,14 @@ void AddFileCases(std::vector<Case>& cases) {
       EXPECT_EQ(ReportsFolder(b, "C:\\MLC Students") && ReportsFolder(b, programs), linked);
       EXPECT_EQ(AnyLineStartsWith(b, "File: ") || !b.ui.AnyBoxContains(texts::kSuccess), linked);
     };
-    cases.push_back(c);
   }
 }
 
+// Shell folders the system does not name, and what it says of the user and
+// of its version.
 void AddSystemCases(std::vector<Case>& cases) {
   {
-    Case c;
-    c.name = "UserDesktopUnavailable";
+    Case& c = AddCase(cases, "UserDesktopUnavailable");
     c.prepare = [](Bench& b, Installation&) { b.machine->SetSpecialFolder(csidl::kDesktopDirectory, ""); };
     c.shortcutsMayBeUnknown = true;
     c.expect = [](const Bench& b, const Installation&) {
@@ -515,22 +496,18 @@ void AddSystemCases(std::vector<Case>& cases) {
       EXPECT_FALSE(b.machine->Exists(std::string("C:\\") + texts::kBackupName));
       EXPECT_FALSE(b.machine->Exists(std::string("\\") + texts::kBackupName));
     };
-    cases.push_back(c);
   }
   const int others[] = {csidl::kCommonDesktopDirectory, csidl::kCommonStartMenu, csidl::kStartMenu};
   const char* names[] = {"CommonDesktop", "CommonStartMenu", "UserStartMenu"};
   for (int i = 0; i < 3; ++i) {
-    Case c;
-    c.name = std::string(names[i]) + "Unavailable";
+    Case& c = AddCase(cases, std::string(names[i]) + "Unavailable");
     const int folder = others[i];
     c.prepare = [folder](Bench& b, Installation&) { b.machine->SetSpecialFolder(folder, ""); };
     c.shortcutsMayBeUnknown = true;
     c.expect = [](const Bench& b, const Installation& inst) { ExpectRemoved(b, inst.location); };
-    cases.push_back(c);
   }
   {
-    Case c;
-    c.name = "AllShellFoldersUnavailableNoSave";
+    Case& c = AddCase(cases, "AllShellFoldersUnavailableNoSave");
     c.prepare = [](Bench& b, Installation&) {
       for (int folder : {csidl::kCommonDesktopDirectory, csidl::kDesktopDirectory,
                          csidl::kCommonStartMenu, csidl::kStartMenu})
@@ -541,11 +518,9 @@ void AddSystemCases(std::vector<Case>& cases) {
     c.expect = [](const Bench& b, const Installation&) {
       EXPECT_TRUE(b.machine->Exists(kUserDesktop + "\\Marlo Coach Students.lnk"));
     };
-    cases.push_back(c);
   }
   for (std::size_t length : {0u, 1023u, 1024u}) {
-    Case c;
-    c.name = "UserNameOf" + std::to_string(length) + "Chars";
+    Case& c = AddCase(cases, "UserNameOf" + std::to_string(length) + "Chars");
     c.prepare = [length](Bench& b, Installation& inst) {
       b.machine->SetUserName(Repeat('u', length));
       RecordSystemInfo(*b.machine, b.state);
@@ -556,11 +531,9 @@ void AddSystemCases(std::vector<Case>& cases) {
       EXPECT_EQ(b.state.m_userName, length < 1024 ? Repeat('u', length) : std::string());
       EXPECT_TRUE(b.machine->Exists("C:\\tech\\Desktop\\Marlo Coach Videos.lnk"));
     };
-    cases.push_back(c);
   }
   {
-    Case c;
-    c.name = "VersionQueryFails";
+    Case& c = AddCase(cases, "VersionQueryFails");
     c.prepare = [](Bench& b, Installation& inst) {
       b.machine->InjectFault({SimMachine::Call::GetOsVersion, "", 0, winerr::kInvalidParameter});
       RecordSystemInfo(*b.machine, b.state);
@@ -572,14 +545,15 @@ void AddSystemCases(std::vector<Case>& cases) {
       EXPECT_TRUE(b.machine->Exists("C:\\tech\\Desktop\\Marlo Coach Videos.lnk"));
       ExpectRemoved(b, inst.location);
     };
-    cases.push_back(c);
   }
-  // The user's desktop under a name the code page cannot spell, beside a
-  // folder that its best-fit spelling names: reached by its short path, or
-  // without short names left alone and reported, never "Success!".
+}
+
+// The user's desktop under a name the code page cannot spell, beside a
+// folder that its best-fit spelling names: reached by its short path, or
+// without short names left alone and reported, never "Success!".
+void AddUnspellableDesktopCases(std::vector<Case>& cases) {
   for (bool shortNames : {true, false}) {
-    Case c;
-    c.name = shortNames ? "DesktopReachedByItsShortPath" : "DesktopNoSpellingReaches";
+    Case& c = AddCase(cases, shortNames ? "DesktopReachedByItsShortPath" : "DesktopNoSpellingReaches");
     c.prepare = [shortNames](Bench& b, Installation& inst) {
       if (!shortNames) b.machine->TurnOffShortNames();
       b.machine->AddFile("C:\\users\\tech\\Lucja\\Marlo Coach Videos.lnk", "another's");
@@ -603,14 +577,12 @@ void AddSystemCases(std::vector<Case>& cases) {
       EXPECT_EQ(ReportsFolder(b, "C:\\users\\tech\\Lucja"), !shortNames);
       EXPECT_FALSE(b.machine->Exists(u8"C:\\users\\tech\\\u0141ucja\\Marlo Coach Videos.lnk"));
     };
-    cases.push_back(c);
   }
 }
 
 void AddRegistryCases(std::vector<Case>& cases) {
   {
-    Case c;
-    c.name = "ProductSubkeyNameLongerThanTheBuffer";
+    Case& c = AddCase(cases, "ProductSubkeyNameLongerThanTheBuffer");
     c.prepare = [](Bench& b, Installation& inst) {
       const std::string key = kProduct + "\\" + Repeat('L', 1100);
       b.machine->AddKey(kHkeyLocalMachine, key);
@@ -620,15 +592,14 @@ void AddRegistryCases(std::vector<Case>& cases) {
       EXPECT_TRUE(AnyLineStartsWith(b, kProductSubkeyLine));
       EXPECT_FALSE(b.machine->ValueExists(kHkeyLocalMachine, kProduct, "InstallPath"));
     };
-    cases.push_back(c);
   }
   // Key names run to 255 characters, which fill the 256-character name
   // buffer with their NUL; a longer name (only the simulation has one) does
   // not fit, and its entry stays.
   for (std::size_t length : {255u, 300u}) {
-    Case c;
     const bool fits = length < 256;
-    c.name = fits ? "UninstallSubkeyNameOf255Chars" : "UninstallSubkeyNameLongerThanTheBuffer";
+    Case& c = AddCase(cases, fits ? "UninstallSubkeyNameOf255Chars"
+                                  : "UninstallSubkeyNameLongerThanTheBuffer");
     c.sweep = !fits;
     c.prepare = [length](Bench& b, Installation&) {
       b.machine->AddKey(kHkeyLocalMachine, kUninstall + "\\MarloCoach\\" + Repeat('N', length));
@@ -638,11 +609,9 @@ void AddRegistryCases(std::vector<Case>& cases) {
       EXPECT_EQ(b.machine->KeyExists(kHkeyLocalMachine, kUninstall + "\\MarloCoach"), !fits);
       EXPECT_FALSE(b.machine->KeyExists(kHkeyLocalMachine, kUninstall + "\\Marlo Coach"));
     };
-    cases.push_back(c);
   }
   {
-    Case c;
-    c.name = "ProductSubkeyWithChildren";
+    Case& c = AddCase(cases, "ProductSubkeyWithChildren");
     c.prepare = [](Bench& b, Installation& inst) {
       b.machine->AddKey(kHkeyLocalMachine, kProduct + "\\Settings\\Window");
       inst.productKeys.push_back(kProduct + "\\Settings\\Window");
@@ -652,13 +621,11 @@ void AddRegistryCases(std::vector<Case>& cases) {
       EXPECT_FALSE(b.machine->ValueExists(kHkeyLocalMachine, kProduct, "InstallPath"));
       EXPECT_FALSE(b.machine->KeyExists(kHkeyLocalMachine, kUninstall + "\\MarloCoach"));
     };
-    cases.push_back(c);
   }
   const char* denied[] = {"", "Uninstall", "UninstallEntryChild"};
   for (const char* which : denied) {
-    Case c;
     const std::string kind = which;
-    c.name = "NoFullAccessTo" + (kind.empty() ? std::string("ProductKey") : kind);
+    Case& c = AddCase(cases, "NoFullAccessTo" + (kind.empty() ? std::string("ProductKey") : kind));
     c.prepare = [kind](Bench& b, Installation&) {
       b.machine->DenyFullAccess(kHkeyLocalMachine,
                                 kind.empty()           ? kProduct
@@ -673,7 +640,6 @@ void AddRegistryCases(std::vector<Case>& cases) {
         EXPECT_EQ(CountLines(b, kUninstallLine + "MarloCoach"), 1u);
       }
     };
-    cases.push_back(c);
   }
 }
 
@@ -705,8 +671,7 @@ void AddProtectedCases(std::vector<Case>& cases) {
     for (int backslashes = 0; backslashes <= 2; ++backslashes) {
       std::string location = folder + std::string(backslashes, '\\');
       if (location.back() == ':') continue;  // "C:" alone names the current folder of C:
-      Case c;
-      c.name = "ProtectedLocation_" + folder + "_" + std::to_string(backslashes);
+      Case& c = AddCase(cases, "ProtectedLocation_" + folder + "_" + std::to_string(backslashes));
       c.location = location;
       c.sweep = backslashes == 1 && (location == "C:\\" || location == "C:\\windows\\");
       c.prepare = [](Bench&, Installation& inst) {
@@ -722,7 +687,6 @@ void AddProtectedCases(std::vector<Case>& cases) {
         EXPECT_TRUE(ReportsFolder(b, inst.location));
         EXPECT_TRUE(b.ui.AnyBoxContains("Could not delete: "));
       };
-      cases.push_back(c);
     }
   }
 }
@@ -736,8 +700,7 @@ void AddProtectedSpellingCases(std::vector<Case>& cases) {
       {"C:\\PROGRA~1\\COMMON~1", "ShortCommonFiles"},
   };
   for (const auto& spelling : spellings) {
-    Case c;
-    c.name = std::string("ProtectedSpelling_") + spelling[1];
+    Case& c = AddCase(cases, std::string("ProtectedSpelling_") + spelling[1]);
     c.location = spelling[0];
     c.sweep = false;
     c.expect = [](const Bench& b, const Installation& inst) {
@@ -746,7 +709,6 @@ void AddProtectedSpellingCases(std::vector<Case>& cases) {
       EXPECT_TRUE(b.machine->Exists("C:\\Program Files\\Common Files"));
       EXPECT_TRUE(b.machine->Exists("C:\\windows\\system32"));
     };
-    cases.push_back(c);
   }
 }
 
@@ -762,8 +724,7 @@ void KeepOnDriveD(Installation& inst) {
 void AddDriveCases(std::vector<Case>& cases) {
   const char kOtherDrive[] = "D:\\Apps\\Marlo Coach";
   {
-    Case c;
-    c.name = "LocationOnARemovableDrive";
+    Case& c = AddCase(cases, "LocationOnARemovableDrive");
     c.location = kOtherDrive;
     c.prepare = [](Bench& b, Installation& inst) {
       b.machine->SetDriveType('D', 2);  // DRIVE_REMOVABLE: no Recycle Bin
@@ -774,11 +735,9 @@ void AddDriveCases(std::vector<Case>& cases) {
       EXPECT_TRUE(ReportsFolder(b, inst.location));
       EXPECT_EQ(b.machine->PermanentlyDeletedCount(), 0u);
     };
-    cases.push_back(c);
   }
   {
-    Case c;
-    c.name = "LocationOnAnUnreachableNetworkDrive";
+    Case& c = AddCase(cases, "LocationOnAnUnreachableNetworkDrive");
     c.location = kOtherDrive;
     c.prepare = [](Bench& b, Installation& inst) {
       b.state.m_saveStudentData = false;
@@ -790,7 +749,6 @@ void AddDriveCases(std::vector<Case>& cases) {
       EXPECT_TRUE(ReportsFolder(b, inst.location));
       EXPECT_FALSE(b.ui.AnyBoxContains(texts::kSuccess));
     };
-    cases.push_back(c);
   }
 }
 
@@ -808,8 +766,7 @@ void AddProgramFilesCases(std::vector<Case>& cases) {
       {"TooLongForTheCache", PathOfLength("C:\\", 200, ""), "", true, false}};
   for (const Row& row : rows) {
     const std::string cache = row.folder.empty() ? "" : row.folder + texts::kInstallerCacheTail;
-    Case c;
-    c.name = std::string("ProgramFilesDir") + row.name;
+    Case& c = AddCase(cases, std::string("ProgramFilesDir") + row.name);
     c.sweep = !row.link;  // the guard knows a link by identity, which one failing call takes away
     c.prepare = [row, cache, fixed](Bench& b, Installation& inst) {
       b.machine->LimitPathLength(true);
@@ -827,7 +784,6 @@ void AddProgramFilesCases(std::vector<Case>& cases) {
     c.expect = [row, cache](const Bench& b, const Installation&) {
       EXPECT_EQ(b.state.m_failures, std::vector<std::string>(row.link, "Folder: " + cache));
     };
-    cases.push_back(c);
   }
 }
 
@@ -858,8 +814,7 @@ void AddHoldCases(std::vector<Case>& cases) {
       {"RefusedDeletions", "", {}, false, false, Fault{Call::RemoveFile, "Desktop\\"}, 60000, false},
   };
   for (const Row& row : rows) {
-    Case c;
-    c.name = std::string("Hold_") + row.name;
+    Case& c = AddCase(cases, std::string("Hold_") + row.name);
     c.sweep = false;
     c.prepare = [row, temporary](Bench& b, Installation&) {
       if (row.earlier) b.machine->AddFolder(scenario::kBackup);
@@ -872,15 +827,21 @@ void AddHoldCases(std::vector<Case>& cases) {
       EXPECT_EQ(b.ui.AnyBoxContains(kCopyFailed), row.abandoned);
       EXPECT_FALSE(b.ui.AnyBoxContains("Could not delete"));
     };
-    cases.push_back(c);
   }
 }
 
 std::vector<Case> MakeCases() {
   std::vector<Case> cases;
   AddPathCases(cases);
-  AddFileCases(cases);
+  AddTypedLocationCases(cases);
+  AddStudentFileNameCases(cases);
+  AddSpecialStudentFileCases(cases);
+  AddShortcutFileCases(cases);
+  AddStudentsFolderCases(cases);
+  AddExistingBackupCases(cases);
+  AddProductFolderLinkCases(cases);
   AddSystemCases(cases);
+  AddUnspellableDesktopCases(cases);
   AddRegistryCases(cases);
   AddProtectedCases(cases);
   AddProtectedSpellingCases(cases);
