@@ -98,7 +98,7 @@ TEST(CountingServices, ForwardsTheEnginesWorkAndItsErrorCodes) {
   EXPECT_FALSE(services.MakeDirectory("C:\\Data\\Copy"));
   EXPECT_EQ(services.LastError(), winerr::kAlreadyExists);
 
-  ASSERT_TRUE(units.backup.CopyFolderTree("C:\\Data\\Students", "C:\\Data\\Copy"));
+  ASSERT_TRUE(units.copy.CopyFolderTree("C:\\Data\\Students", "C:\\Data\\Copy"));
   const TreeTotals totals = Totals(plan);
   EXPECT_EQ(services.Of(CountingServices::kCopyOneFile).calls,
             static_cast<std::uint64_t>(totals.files));
@@ -115,8 +115,7 @@ TEST(CountingServices, ForwardsTheEnginesWorkAndItsErrorCodes) {
   }
 
   services.Reset();
-  std::string parent = "C:\\Data";
-  ASSERT_TRUE(units.backup.DeleteFolderTree(parent, "Copy"));
+  ASSERT_TRUE(units.deletion.DeleteFolderTree("C:\\Data", "Copy"));
   EXPECT_FALSE(machine->Exists("C:\\Data\\Copy"));
   EXPECT_EQ(services.Of(CountingServices::kRemoveFile).calls,
             static_cast<std::uint64_t>(totals.files));

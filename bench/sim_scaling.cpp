@@ -66,10 +66,9 @@ int main(int argc, char** argv) {
   const std::size_t engineBefore = heap_meter::Engine().live;
   const auto start = std::chrono::steady_clock::now();
   services.MakeDirectory(backup);
-  const bool copied = units.backup.CopyFolderTree(std::string(kInstall) + "\\Students", backup);
+  const bool copied = units.copy.CopyFolderTree(std::string(kInstall) + "\\Students", backup);
   const double copyMs = MillisecondsSince(start);
-  std::string parent = desktop;
-  const bool deleted = units.backup.DeleteFolderTree(parent, kBackupName);
+  const bool deleted = units.deletion.DeleteFolderTree(desktop, kBackupName);
   const double totalMs = MillisecondsSince(start);
 
   rusage usage{};

@@ -110,10 +110,9 @@ int main(int argc, char** argv) {
   const auto start = std::chrono::steady_clock::now();
   if (op == "copy") {
     services.MakeDirectory(argv[3]);
-    ok = units.backup.CopyFolderTree(argv[2], argv[3]);
+    ok = units.copy.CopyFolderTree(argv[2], argv[3]);
   } else if (op == "rollback" || op == "rollback-quiet") {
-    std::string parent = argv[2];
-    ok = units.backup.DeleteFolderTree(parent, argv[3]);
+    ok = units.deletion.DeleteFolderTree(argv[2], argv[3]);
   } else if (op == "recycle") {
     ok = units.folders.ShellDeleteFolder(0, argv[2]);
   } else if (op == "run") {

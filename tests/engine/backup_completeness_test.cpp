@@ -213,7 +213,7 @@ TEST(BackupCompleteness, BackupPathsArePinnedAtTheirLimits) {
     const std::string backup = "C:\\" + std::string(259 + over - 3 - temporary.size(), 'b');
     ASSERT_TRUE(top.machine->AddFile(backup + "\\a.txt") && top.machine->AddFile(kStudents + "\\a.txt") &&
                 top.machine->AddFile(kStudents + "\\b.txt"));
-    EXPECT_EQ(top.units.backup.CopyFolderTree(kStudents, backup), over == 0) << over;
+    EXPECT_EQ(top.units.copy.CopyFolderTree(kStudents, backup), over == 0) << over;
     for (std::size_t limit : {259u, 248u}) {
       SCOPED_TRACE(limit + over);
       Bench b;
@@ -243,8 +243,8 @@ TEST(BackupCompleteness, DeleteFolderTreeNeverTouchesALink) {
   b.machine->AddFolder("C:\\empty");
   b.machine->AddFile(kBackup + "\\copy.txt");
   ASSERT_TRUE(b.machine->AddFolderLink(kBackup + "\\to-empty", "C:\\empty"));
-  std::string parent = scenario::kUserDesktop;
-  EXPECT_FALSE(b.units.backup.DeleteFolderTree(parent, "Marlo Coach Saved Student Data"));
+  EXPECT_FALSE(
+      b.units.deletion.DeleteFolderTree(scenario::kUserDesktop, "Marlo Coach Saved Student Data"));
   ASSERT_EQ(b.ui.Boxes().size(), 1u);
   EXPECT_EQ(b.ui.Boxes()[0].text, "Could not delete directory: " + kBackup + "\\to-empty");
   EXPECT_EQ(b.ui.Boxes()[0].caption, std::optional<std::string>("Error"));

@@ -62,7 +62,7 @@ TEST(StudentBackup, ASecondRunAddsToTheEarlierBackupWithoutOverwriting) {
   EXPECT_EQ(scenario::CheckPromises(b, inst), std::vector<std::string>());
   // Nothing left to copy: a temporary file that an ended run left goes all the same.
   ASSERT_TRUE(b.machine->AddFolder(kStudents) && b.machine->AddFile(partial, "cut"));
-  EXPECT_TRUE(b.units.backup.CopyFolderTree(kStudents, kBackup) && !b.machine->Exists(partial));
+  EXPECT_TRUE(b.units.copy.CopyFolderTree(kStudents, kBackup) && !b.machine->Exists(partial));
 }
 
 // A staging folder that an ended run left is copied over: its cut-short,
@@ -186,16 +186,15 @@ TEST(StudentBackup, DeleteFolderTreeNeverTouchesAnythingButItsOwnFolder) {
   b.machine->AddFile(desktop + "\\Marlo Coach Saved Student Data.zip", "archive");
   b.machine->AddFile(desktop + "\\lesson plan.doc", "not ours");
   b.machine->SetCurrentDir(desktop);
-  std::string parent = desktop;
   // The prefix test matches the archive, but the folder itself is not there.
-  EXPECT_FALSE(b.units.backup.DeleteFolderTree(parent, "Marlo Coach Saved Student Data"));
+  EXPECT_FALSE(b.units.deletion.DeleteFolderTree(desktop, "Marlo Coach Saved Student Data"));
   EXPECT_TRUE(b.machine->Exists(desktop + "\\Marlo Coach Saved Student Data.zip"));
   EXPECT_TRUE(b.machine->Exists(desktop + "\\lesson plan.doc"));
   EXPECT_TRUE(b.ui.Boxes().empty());
 
   b.machine->AddFile(kBackup + "\\kept.txt");
   b.machine->InjectFault({SimMachine::Call::SetCurrentDir, "Saved Student Data", 1});
-  EXPECT_FALSE(b.units.backup.DeleteFolderTree(parent, "Marlo Coach Saved Student Data"));
+  EXPECT_FALSE(b.units.deletion.DeleteFolderTree(desktop, "Marlo Coach Saved Student Data"));
   EXPECT_TRUE(b.machine->Exists(kBackup + "\\kept.txt"));
   EXPECT_TRUE(b.machine->Exists(desktop + "\\lesson plan.doc"));
 }

@@ -74,7 +74,7 @@ TEST_F(WineCases, StudentPathTooLongForTheBackupIsCopiedOrFailsTheCopy) {
   ASSERT_TRUE(WriteFileW(Wide(students_ + "\\" + name), "long"));
   const std::string deepBackup = backup_ + "\\" + std::string(40, 'b');
   ASSERT_TRUE(CreateDirectoryA(deepBackup.c_str(), nullptr));
-  if (units_.backup.CopyFolderTree(students_, deepBackup)) {
+  if (units_.copy.CopyFolderTree(students_, deepBackup)) {
     EXPECT_EQ(ReadFileA(deepBackup + "\\" + name), "long");
   }
   EXPECT_EQ(ReadFileA(students_ + "\\" + name), "long");
@@ -89,7 +89,7 @@ TEST_F(WineCases, StudentFolderBeyondMaxPathFailsTheCopy) {
     ASSERT_TRUE(CreateDirectoryW((L"\\\\?\\" + deep).c_str(), nullptr));
   }
   ASSERT_TRUE(WriteFileW(deep + L"\\deep.dat", "deep"));
-  EXPECT_FALSE(units_.backup.CopyFolderTree(students_, backup_));
+  EXPECT_FALSE(units_.copy.CopyFolderTree(students_, backup_));
   EXPECT_TRUE(ExistsW(deep + L"\\deep.dat"));
 }
 
@@ -113,7 +113,7 @@ TEST_F(WineCases, NameOutsideTheAnsiCodePageFailsTheCopy) {
   const std::wstring name = L"\x4E2D\x6587-\x0416.txt";
   ASSERT_TRUE(WriteFileW(Wide(students_) + L"\\" + name, "unicode"));
   ASSERT_TRUE(WriteFileW(Wide(students_) + L"\\plain.txt", "plain"));
-  EXPECT_FALSE(units_.backup.CopyFolderTree(students_, backup_));
+  EXPECT_FALSE(units_.copy.CopyFolderTree(students_, backup_));
   EXPECT_TRUE(ExistsW(Wide(students_) + L"\\" + name));
 }
 
@@ -122,7 +122,7 @@ TEST_F(WineCases, NameOutsideTheAnsiCodePageFailsTheCopy) {
 TEST_F(WineCases, FullwidthTwinOfAFileFailsTheCopy) {
   ASSERT_TRUE(WriteFileW(Wide(students_) + L"\\a.txt", "plain"));
   ASSERT_TRUE(WriteFileW(Wide(students_) + L"\\\xFF41.txt", "fullwidth"));
-  EXPECT_FALSE(units_.backup.CopyFolderTree(students_, backup_));
+  EXPECT_FALSE(units_.copy.CopyFolderTree(students_, backup_));
   EXPECT_EQ(ReadFileA(students_ + "\\a.txt"), "plain");
   EXPECT_TRUE(ExistsW(Wide(students_) + L"\\\xFF41.txt"));
 }
@@ -137,7 +137,7 @@ TEST_F(WineCases, LinkedFoldersAreNeverCopied) {
     SCOPED_TRACE(target);
     const std::string link = students_ + "\\linked";
     ASSERT_TRUE(winehost::MakeFolderLink(link, target));
-    EXPECT_FALSE(units_.backup.CopyFolderTree(students_, backup_));
+    EXPECT_FALSE(units_.copy.CopyFolderTree(students_, backup_));
     EXPECT_FALSE(ExistsW(Wide(backup_ + "\\linked")));
     ASSERT_TRUE(winehost::RemoveFolderLink(link));
   }
@@ -159,8 +159,7 @@ TEST_F(WineCases, RollbackDeletesWhatDoubledSeparatorsMakeTooLong) {
   const std::string deep = folder + "\\" + std::string(254 - folder.size(), 'n');
   ASSERT_EQ(deep.size(), 255u);
   ASSERT_TRUE(WriteFileW(Wide(deep), "deep"));
-  std::string parent = scratch_;
-  EXPECT_TRUE(units_.backup.DeleteFolderTree(parent, "Backup"));
+  EXPECT_TRUE(units_.deletion.DeleteFolderTree(scratch_, "Backup"));
   EXPECT_TRUE(ui_.Boxes().empty());
   EXPECT_FALSE(ExistsW(Wide(backup_)));
 }
@@ -170,7 +169,7 @@ TEST_F(WineCases, FileHeldOpenWithoutSharingFailsTheCopy) {
   ASSERT_TRUE(WriteFileW(Wide(held), "held"));
   HANDLE file = CreateFileA(held.c_str(), GENERIC_READ, 0, nullptr, OPEN_EXISTING, 0, nullptr);
   ASSERT_NE(file, INVALID_HANDLE_VALUE);
-  EXPECT_FALSE(units_.backup.CopyFolderTree(students_, backup_));
+  EXPECT_FALSE(units_.copy.CopyFolderTree(students_, backup_));
   CloseHandle(file);
   EXPECT_EQ(ReadFileA(held), "held");
 }
@@ -184,12 +183,11 @@ TEST_F(WineCases, SpecialFilesAreCopiedAndRolledBack) {
                          FILE_ATTRIBUTE_SYSTEM | FILE_ATTRIBUTE_READONLY));
   ASSERT_TRUE(CreateDirectoryA((students_ + "\\.cache").c_str(), nullptr));
   ASSERT_TRUE(WriteFileW(Wide(students_ + "\\.cache\\.profile"), "dot"));
-  ASSERT_TRUE(units_.backup.CopyFolderTree(students_, backup_));
+  ASSERT_TRUE(units_.copy.CopyFolderTree(students_, backup_));
   for (const char* name : {"\\readonly.dat", "\\hidden.dat", "\\system.dat", "\\.cache\\.profile"})
     EXPECT_NE(ReadFileA(backup_ + name), "<missing>") << name;
 
-  std::string parent = scratch_;
-  EXPECT_TRUE(units_.backup.DeleteFolderTree(parent, "Backup"));
+  EXPECT_TRUE(units_.deletion.DeleteFolderTree(scratch_, "Backup"));
   EXPECT_FALSE(ExistsW(Wide(backup_)));
   EXPECT_EQ(ReadFileA(students_ + "\\system.dat"), "s");  // the originals stay
 }
@@ -197,8 +195,7 @@ TEST_F(WineCases, SpecialFilesAreCopiedAndRolledBack) {
 // A sibling whose name begins with the folder's name is never taken for it.
 TEST_F(WineCases, RollbackNeverEntersALookalikeSibling) {
   ASSERT_TRUE(WriteFileW(Wide(scratch_ + "\\Saved Data.zip"), "zip"));
-  std::string parent = scratch_;
-  EXPECT_FALSE(units_.backup.DeleteFolderTree(parent, "Saved Data"));
+  EXPECT_FALSE(units_.deletion.DeleteFolderTree(scratch_, "Saved Data"));
   EXPECT_EQ(ReadFileA(scratch_ + "\\Saved Data.zip"), "zip");
 }
 

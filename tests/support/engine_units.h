@@ -2,16 +2,18 @@
 // benchmarks that call them one by one rather than through a run.
 #pragma once
 
+#include "removal/folder_copy.h"
 #include "removal/folder_removal.h"
 #include "removal/path_guard.h"
-#include "removal/student_backup.h"
+#include "removal/tree_deletion.h"
 
 struct EngineUnits {
   EngineUnits(IWindowsServices& services, IRunUi& ui)
-      : run(services, ui, failures), guard(run), folders(run, guard), backup(run) {}
+      : run(services, ui, failures), guard(run), folders(run, guard), copy(run), deletion(run) {}
   std::vector<std::string> failures;
   RunContext run;
   PathGuard guard;
   FolderRemoval folders;
-  StudentBackup backup;
+  FolderCopy copy;
+  TreeDeletion deletion;
 };
