@@ -4,7 +4,7 @@
 #include "shared/path_rules.h"
 #include "shared/texts.h"
 
-bool TreeDeletion::DeleteFolderTree(const std::string& parent, const std::string& name) {
+bool TreeDeletion::DeleteFolderTree(std::string parent, const std::string& name) {
   const AnsiCodePage& codePage = m_run.codePage.Get();
   std::string folder = parent + "\\" + name;
   // Only the folder itself is ever enumerated: if it cannot be entered (the

@@ -12,7 +12,7 @@ class TreeDeletion {
   explicit TreeDeletion(RunContext& run) : m_run(run), m_patient(run) {}
 
   // Deletes parent\name file by file; false when any of it stays.
-  bool DeleteFolderTree(const std::string& parent, const std::string& name);
+  bool DeleteFolderTree(std::string parent, const std::string& name);
   // One file, and one folder this run emptied; false (and said) when it stays.
   bool DeleteBackupFile(const std::string& path);
   bool RemoveBackupFolder(const std::string& path);
