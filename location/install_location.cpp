@@ -81,7 +81,7 @@ std::vector<std::string> FindInstallerCaches(IWindowsServices& services,
   return caches;
 }
 
-void RecordSystemInfo(IWindowsServices& services, UninstallState& state) {
+void RecordSystemInfo(IWindowsServices& services, SystemInfo& state) {
   OsVersion version;
   services.GetOsVersion(version);
   state.m_osMajor = static_cast<int>(version.major);

@@ -20,7 +20,7 @@ std::vector<std::string> FindInstallerCaches(IWindowsServices& services,
 
 // Records the version (a failed query gives 0) and, from major version 5,
 // the logged-on user's name.
-void RecordSystemInfo(IWindowsServices& services, UninstallState& state);
+void RecordSystemInfo(IWindowsServices& services, SystemInfo& state);
 
 // True when `folder` holds MarloCoach.exe, or the user confirms it all the same.
 bool ConfirmInstallFolder(RunContext& run, const std::string& folder);

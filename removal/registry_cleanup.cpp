@@ -94,8 +94,6 @@ long DeleteRegistryTree(IWindowsServices& services, RegKey parent, const std::st
 void RegistryCleanup::Clean() {
   IWindowsServices& services = m_run.services;
   std::vector<std::string>& lines = m_run.failures;
-  m_run.ui.SetTitleLine(texts::kStep7);
-
   long rc = m_holder.Open(kHkeyLocalMachine, texts::kProductKey, kKeyAllAccess);
   if (rc == winerr::kSuccess) {
     SweepProductSubkeys(services, m_holder.Get(), lines);
@@ -106,7 +104,7 @@ void RegistryCleanup::Clean() {
   }
 
   // When the uninstall key opens, the holder closes the product key and keeps
-  // the uninstall key to the end of the run; else it keeps what it held.
+  // the uninstall key until Release; else it keeps what it held.
   rc = m_holder.Open(kHkeyLocalMachine, texts::kUninstallKey, kKeyAllAccess);
   if (rc != winerr::kSuccess) {
     if (rc != winerr::kFileNotFound) ReportUnreachableUninstallEntries(services, lines);

@@ -12,8 +12,9 @@ class RegistryCleanup {
   explicit RegistryCleanup(RunContext& run) : m_run(run), m_holder(run.services) {}
 
   // Runs the step; what is left adds its line to the failure list. The
-  // step's last key stays open until this object goes, at the end of the run.
+  // step's last key stays open until Release, after the final report.
   void Clean();
+  void Release() { m_holder.Reset(); }
 
  private:
   RunContext& m_run;

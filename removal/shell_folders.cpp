@@ -10,8 +10,7 @@ namespace {
 const AnsiCodePage kUtf8Walk;
 
 struct Reach {
-  IWindowsServices& services;
-  const UninstallState& state;
+  RunContext& run;
   const AnsiCodePage& codePage;
   RunFolders& out;
   bool wideUser = false;  // the user's name read wide
@@ -22,8 +21,8 @@ struct Reach {
   // derived folder that is not there has nothing to sweep and no line.
   std::string Spell(const std::string& wide, const std::string& best, bool mayBeMissing) {
     std::string ansi;
-    if (services.SpellInAnsi(wide, ansi) != AnsiSpelling::None) return ansi;
-    if (!mayBeMissing || !winerr::IsAbsence(services.LastError()))
+    if (run.services.SpellInAnsi(wide, ansi) != AnsiSpelling::None) return ansi;
+    if (!mayBeMissing || !winerr::IsAbsence(run.services.LastError()))
       out.unreachable.push_back(texts::kFolderLine + best);
     return std::string();
   }
@@ -35,16 +34,16 @@ struct Reach {
   void Folder(int csidlFolder, const std::string& read, const char* lastPart,
               std::string& folder, std::string& derived, std::string& guarded) {
     folder = guarded = read;
-    derived = state.m_osMajor >= 5 && !read.empty()
-                  ? DerivePerUserFolder(read, state.m_userName, lastPart, codePage)
+    derived = run.system.m_osMajor >= 5 && !read.empty()
+                  ? DerivePerUserFolder(read, run.system.m_userName, lastPart, codePage)
                   : std::string();
     std::string wide;
     if (read.empty()) return;
-    if (!services.SpecialFolderPathWide(csidlFolder, wide)) {
+    if (!run.services.SpecialFolderPathWide(csidlFolder, wide)) {
       // Without the wide call the ANSI spelling is all there is; where it
       // fails, the real name cannot be told, and neither can what the ANSI
       // spelling reaches.
-      if (services.LastError() != winerr::kCallNotImplemented) {
+      if (run.services.LastError() != winerr::kCallNotImplemented) {
         folder.clear();
         out.unreachable.push_back(texts::kFolderLine + read);
       }
@@ -60,12 +59,12 @@ struct Reach {
 
 }  // namespace
 
-RunFolders ReachRunFolders(IWindowsServices& services, const UninstallState& state,
-                           const AnsiCodePage& codePage) {
-  const ShellFolders read = ReadShellFolders(services);
+RunFolders ReachRunFolders(RunContext& run) {
+  const AnsiCodePage& codePage = run.codePage.Get();  // looked up before the folders are read
+  const ShellFolders read = ReadShellFolders(run.services);
   RunFolders out;
-  Reach reach{services, state, codePage, out, false, std::string()};
-  reach.wideUser = state.m_osMajor >= 5 && services.UserNameWide(reach.userName);
+  Reach reach{run, codePage, out, false, std::string()};
+  reach.wideUser = run.system.m_osMajor >= 5 && run.services.UserNameWide(reach.userName);
   ShellFolders& guarded = out.guarded;
   reach.Folder(csidl::kCommonDesktopDirectory, read.commonDesktop, texts::kDesktopPart,
                out.common.desktop, out.common.derivedDesktop, guarded.commonDesktop);

@@ -10,7 +10,6 @@
 
 #include "removal/path_guard.h"
 #include "removal/shortcut_sweep.h"
-#include "shared/uninstall_state.h"
 
 struct RunFolders {
   // For the guard: the spellings that reach the folders, the shell's own
@@ -26,5 +25,4 @@ struct RunFolders {
 // Reads the shell folders and spells each exactly, or by its short (8.3)
 // path, or not at all. Where the wide calls are missing (95, 98, Me, NT 4.0
 // without the desktop update) or fail, the ANSI spellings stand as read.
-RunFolders ReachRunFolders(IWindowsServices& services, const UninstallState& state,
-                           const AnsiCodePage& codePage);
+RunFolders ReachRunFolders(RunContext& run);

@@ -13,56 +13,47 @@ bool BeyondAnsiReach(const std::string& path, long error) {
   return error == winerr::kFilenameTooLong && path.size() > kMaxFilePath;
 }
 
-// One sweep, adding its failure lines to the run's.
-struct Sweep {
-  RunContext& run;
-  FolderRemoval& folders;
-  PatientCalls patient{run};
+// An existence test that answers "yes" when it cannot tell, except that a
+// path longer than the ANSI calls take is absent.
+bool ShortcutMayExist(IWindowsServices& services, const std::string& path) {
+  if (FindFile(services, path)) return true;
+  const long error = services.LastError();
+  return !winerr::IsAbsence(error) && !BeyondAnsiReach(path, error);
+}
 
-  // An existence test that answers "yes" when it cannot tell, except that a
-  // path longer than the ANSI calls take is absent.
-  bool ShortcutMayExist(const std::string& path) {
-    if (FindFile(run.services, path)) return true;
-    const long error = run.services.LastError();
-    return !winerr::IsAbsence(error) && !BeyondAnsiReach(path, error);
+template <std::size_t N>
+void DeleteListedShortcuts(RunContext& run, const std::string& folder,
+                           const char* const (&shortcutNames)[N]) {
+  PatientCalls patient(run);
+  for (const char* name : shortcutNames) {
+    const std::string path = folder + "\\" + name;
+    // A deletion counts once the name is gone; one already gone is done.
+    if (ShortcutMayExist(run.services, path) && !patient.RemoveFile(path, false) &&
+        !BeyondAnsiReach(path, patient.LastError()))
+      run.failures.push_back(texts::kFileLine + path);
   }
-
-  template <std::size_t N>
-  void DeleteListedShortcuts(const std::string& folder, const char* const (&shortcutNames)[N]) {
-    for (const char* name : shortcutNames) {
-      const std::string path = folder + "\\" + name;
-      // A deletion counts once the name is gone; one already gone is done.
-      if (ShortcutMayExist(path) && !patient.RemoveFile(path, false) &&
-          !BeyondAnsiReach(path, patient.LastError()))
-        run.failures.push_back(texts::kFileLine + path);
-    }
-  }
-
-  void DeleteProgramFolder(const std::string& startMenu) {
-    const std::string folder = startMenu + texts::kProgramFolderSuffix;
-    if (ShortcutMayExist(folder) && !folders.ShellDeleteFolder(run.ui.MainWindow(), folder))
-      run.failures.push_back(texts::kFolderLine + folder);
-  }
-};
+}
 
 }  // namespace
 
-void SweepShortcuts(RunContext& run, FolderRemoval& folders, const SweepFolders& pass) {
-  Sweep sweep{run, folders};
-  run.ui.SetTitleLine(texts::kStep5);
-  if (!pass.desktop.empty()) sweep.DeleteListedShortcuts(pass.desktop, texts::kDesktopShortcuts);
-  if (!pass.derivedDesktop.empty())
-    sweep.DeleteListedShortcuts(pass.derivedDesktop, texts::kDesktopShortcuts);
+void ShortcutSweep::DeleteDesktopShortcuts(const SweepFolders& pass) {
+  for (const std::string* desktop : {&pass.desktop, &pass.derivedDesktop})
+    if (!desktop->empty()) DeleteListedShortcuts(m_run, *desktop, texts::kDesktopShortcuts);
+}
 
-  run.ui.SetTitleLine(texts::kStep6);
-  if (!pass.startMenu.empty()) {
-    sweep.DeleteListedShortcuts(pass.startMenu, texts::kStartMenuShortcuts);
-    sweep.DeleteProgramFolder(pass.startMenu);
-  }
-  run.ui.SetDetailLine("");
+void ShortcutSweep::DeleteStartMenuShortcuts(const SweepFolders& pass) {
+  // A Start menu's shortcuts, then its program folder.
+  const auto sweep = [&](const std::string& startMenu) {
+    DeleteListedShortcuts(m_run, startMenu, texts::kStartMenuShortcuts);
+    const std::string folder = startMenu + texts::kProgramFolderSuffix;
+    if (ShortcutMayExist(m_run.services, folder) &&
+        !m_folders.ShellDeleteFolder(m_run.ui.MainWindow(), folder))
+      m_run.failures.push_back(texts::kFolderLine + folder);
+  };
+  if (!pass.startMenu.empty()) sweep(pass.startMenu);
+  m_run.ui.SetDetailLine("");
   if (!pass.derivedStartMenu.empty()) {
-    sweep.DeleteListedShortcuts(pass.derivedStartMenu, texts::kStartMenuShortcuts);
-    sweep.DeleteProgramFolder(pass.derivedStartMenu);
-    run.ui.SetDetailLine("");
+    sweep(pass.derivedStartMenu);
+    m_run.ui.SetDetailLine("");
   }
 }

@@ -15,6 +15,16 @@ struct SweepFolders {
   std::string derivedStartMenu;
 };
 
-// Sweeps the pass's folders; program folders go through `folders`. What is
-// left adds its line to the failure list.
-void SweepShortcuts(RunContext& run, FolderRemoval& folders, const SweepFolders& pass);
+// Each step sweeps its folders of a pass; program folders go through the
+// folder removal. What is left adds its line to the failure list.
+class ShortcutSweep {
+ public:
+  ShortcutSweep(RunContext& run, FolderRemoval& folders) : m_run(run), m_folders(folders) {}
+
+  void DeleteDesktopShortcuts(const SweepFolders& pass);    // step 5
+  void DeleteStartMenuShortcuts(const SweepFolders& pass);  // step 6
+
+ private:
+  RunContext& m_run;
+  FolderRemoval& m_folders;
+};

@@ -1,7 +1,6 @@
 #include "removal/uninstall_engine.h"
 
 #include "location/install_location.h"
-#include "removal/registry_cleanup.h"
 #include "removal/shell_folders.h"
 #include "services/handles.h"
 #include "shared/path_rules.h"
@@ -11,6 +10,12 @@
 #include <cstring>
 
 namespace {
+
+// Every step's title, in the order the run shows them; the shortcut steps
+// come once for each pass.
+constexpr const char* kTitles[] = {texts::kStep1, texts::kStep2, texts::kStep3, texts::kStep4,
+                                   texts::kStep5, texts::kStep6, texts::kStep5, texts::kStep6,
+                                   texts::kStep7};
 
 // True when `line` names a file or folder by a full path on a drive that its
 // search says is certainly not there: it went with the folder that held it
@@ -30,11 +35,7 @@ bool NamesAGonePath(IWindowsServices& services, const AnsiCodePage& codePage,
 }  // namespace
 
 UninstallEngine::UninstallEngine(IWindowsServices& services, IRunUi& ui, UninstallState& state)
-    : m_state(state),
-      m_run(services, ui, state.m_failures),
-      m_guard(m_run),
-      m_folders(m_run, m_guard),
-      m_backup(m_run) {}
+    : m_state(state), m_run(services, ui, state.m_failures, state) {}
 
 void UninstallEngine::Browse() {
   if (m_busy) return;
@@ -64,11 +65,12 @@ RunOutcome UninstallEngine::RunOnce(const std::string& typedLocation) {
   if (ui.ShowMessage(texts::kPatience, "", BoxStyle::OkCancel) == BoxAnswer::Cancel)
     return RunOutcome::Declined;
 
-  const RunFolders folders = ReachRunFolders(m_run.services, m_state, m_run.codePage.Get());
+  const RunFolders folders = ReachRunFolders(m_run);
   m_guard.LoadProtectedFolders(folders.guarded);
   m_state.m_failures = folders.unreachable;
 
-  ui.SetStepText(texts::kStep1);
+  const char* const* title = kTitles;
+  ui.SetStepText(*title++);
   ui.CreateProgress();
   ui.SetDetailLine("");
   ui.BringProgressToTop();
@@ -79,21 +81,26 @@ RunOutcome UninstallEngine::RunOnce(const std::string& typedLocation) {
     return RunOutcome::Finished;
   }
 
-  ui.SetTitleLine(texts::kStep2);
+  ui.SetTitleLine(*title++);
   m_folders.DeleteProductFolder(StudentsFolderFor(m_state.m_location, m_run.codePage.Get()));
-  ui.SetTitleLine(texts::kStep3);
+  ui.SetTitleLine(*title++);
   for (const std::string& cache : FindInstallerCaches(m_run.services, m_run.codePage.Get()))
     m_folders.DeleteProductFolder(cache);
-  ui.SetTitleLine(texts::kStep4);
+  ui.SetTitleLine(*title++);
   m_folders.DeleteProductFolder(FolderPathOf(m_state.m_location, m_run.codePage.Get()));
 
-  SweepShortcuts(m_run, m_folders, folders.common);
-  SweepShortcuts(m_run, m_folders, folders.user);
-  RegistryCleanup registry(m_run);  // its last key is closed when the run ends, after the report
-  registry.Clean();
+  for (const SweepFolders* pass : {&folders.common, &folders.user}) {
+    ui.SetTitleLine(*title++);
+    m_sweep.DeleteDesktopShortcuts(*pass);
+    ui.SetTitleLine(*title++);
+    m_sweep.DeleteStartMenuShortcuts(*pass);
+  }
+  ui.SetTitleLine(*title++);
+  m_registry.Clean();
 
   ui.DestroyProgress();
   ShowFinalReport(folders.unreachable);
+  m_registry.Release();  // the step's last key stays open until the report is gone
   return RunOutcome::Finished;
 }
 
@@ -101,13 +108,11 @@ void UninstallEngine::ShowFinalReport(const std::vector<std::string>& unreachabl
   // The report names what is still there, in the order the lines were made;
   // a folder that no spelling reaches cannot be looked up, and stays.
   std::vector<std::string>& lines = m_state.m_failures;
-  lines.erase(std::remove_if(lines.begin(), lines.end(),
-                             [&](const std::string& line) {
-                               return std::find(unreachable.begin(), unreachable.end(), line) ==
-                                          unreachable.end() &&
-                                      NamesAGonePath(m_run.services, m_run.codePage.Get(), line);
-                             }),
-              lines.end());
+  const auto gone = [&](const std::string& line) {
+    return std::count(unreachable.begin(), unreachable.end(), line) == 0 &&
+           NamesAGonePath(m_run.services, m_run.codePage.Get(), line);
+  };
+  lines.erase(std::remove_if(lines.begin(), lines.end(), gone), lines.end());
   if (m_state.m_failures.empty()) {
     m_run.ui.ShowMessage(texts::kSuccess, texts::kSuccessCaption, BoxStyle::Ok);
     return;

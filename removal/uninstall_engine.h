@@ -1,12 +1,14 @@
-// The main window's engine: "Browse..." and the removal run, which calls the
-// steps in their fixed order; each adds its lines to the failure list that
-// the main window owns.
+// The main window's engine: "Browse..." and the removal run, which titles
+// the steps and runs them in their fixed order; each adds its lines to the
+// failure list that the main window owns.
 #pragma once
 
 #include <string>
 #include <vector>
 
 #include "removal/folder_removal.h"
+#include "removal/registry_cleanup.h"
+#include "removal/shortcut_sweep.h"
 #include "removal/student_backup.h"
 #include "shared/uninstall_state.h"
 
@@ -35,8 +37,11 @@ class UninstallEngine {
 
   UninstallState& m_state;
   RunContext m_run;
-  PathGuard m_guard;
-  FolderRemoval m_folders;
-  StudentBackup m_backup;
+  // The guard and the steps, each built from the run's context.
+  PathGuard m_guard{m_run};
+  FolderRemoval m_folders{m_run, m_guard};
+  StudentBackup m_backup{m_run};
+  ShortcutSweep m_sweep{m_run, m_folders};
+  RegistryCleanup m_registry{m_run};
   bool m_busy = false;  // a run or a browse is in progress
 };

@@ -9,8 +9,9 @@
 
 struct EngineUnits {
   EngineUnits(IWindowsServices& services, IRunUi& ui)
-      : run(services, ui, failures), guard(run), folders(run, guard), copy(run), deletion(run) {}
-  std::vector<std::string> failures;
+      : run(services, ui, state.m_failures, state), guard(run), folders(run, guard), copy(run),
+        deletion(run) {}
+  UninstallState state;  // the failure list; no version, no user
   RunContext run;
   PathGuard guard;
   FolderRemoval folders;
