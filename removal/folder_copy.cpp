@@ -15,9 +15,8 @@ constexpr std::size_t kMaxFolderPath = 248;
 bool IsFolder(const FindData& entry) { return (entry.attributes & kAttrDirectory) != 0; }
 
 bool IsExistingFile(IWindowsServices& services, const std::string& path) {
-  UniqueFind find(services);
   FindData entry;
-  return find.First(path, entry) && !IsFolder(entry);
+  return FindFile(services, path, &entry) && !IsFolder(entry);
 }
 
 // CopyFileA over an existing file; Windows refuses to overwrite a read-only
@@ -125,9 +124,8 @@ bool FolderCopy::CopyFileWhole(const std::string& from, const std::string& desti
 // entry's short name (or another alias) reaches it without being it.
 bool FolderCopy::KeepEarlierEntry(const std::string& destination, const std::string& name,
                                   bool folder) {
-  UniqueFind find(m_run.services);
   FindData entry;
-  if (!find.First(destination + "\\" + name, entry) || IsFolder(entry) != folder ||
+  if (!FindFile(m_run.services, destination + "\\" + name, &entry) || IsFolder(entry) != folder ||
       Comparable(entry.name) != Comparable(name))
     return false;
   const std::string key = Comparable(destination + "\\" + entry.name);

@@ -51,9 +51,8 @@ bool FolderRemoval::MayExist(const std::string& path) {
 }
 
 bool FolderRemoval::MayBeLink(const std::string& path) {
-  UniqueFind find(m_run.services);
   FindData entry;
-  if (find.First(WithoutTrailingBackslashes(path, m_run.codePage.Get()), entry))
+  if (FindFile(m_run.services, WithoutTrailingBackslashes(path, m_run.codePage.Get()), &entry))
     return (entry.attributes & kAttrReparsePoint) != 0;
   return !winerr::IsAbsence(m_run.services.LastError());
 }

@@ -78,10 +78,10 @@ bool PatientCalls::RemoveFile(const std::string& path, bool clearFirst) {
     if (error != winerr::kAccessDenied) return Judge(error);
     // A folder, and a read-only file that is not to be cleared, are refused
     // with 5 too, for good.
-    UniqueFind find(services);
     FindData entry;
     const std::uint32_t lastingAttributes = kAttrDirectory | (clearFirst ? 0 : kAttrReadOnly);
-    const bool lasting = find.First(path, entry) && (entry.attributes & lastingAttributes) != 0;
+    const bool lasting =
+        FindFile(services, path, &entry) && (entry.attributes & lastingAttributes) != 0;
     m_error = error;
     return lasting ? Attempt::Failed : Attempt::Held;
   });

@@ -72,11 +72,12 @@ class ComScope {
 };
 
 // The existence test: FindFirstFileA finds an entry matching the path or
-// pattern. A path ending in a backslash (a drive root too) never matches.
-inline bool FindFile(IWindowsServices& services, const std::string& pathOrPattern) {
-  UniqueFind find(services);
+// pattern, the first one given in `found` when asked for. A path ending in a
+// backslash (a drive root too) never matches.
+inline bool FindFile(IWindowsServices& services, const std::string& pathOrPattern,
+                     FindData* found = nullptr) {
   FindData data;
-  return find.First(pathOrPattern, data);
+  return UniqueFind(services).First(pathOrPattern, found ? *found : data);
 }
 
 // How a walk ended: nothing enumerated; the visitor stopped it; every entry

@@ -1,13 +1,9 @@
-// Every call of IWindowsServices, listed once. Each entry reads
-// RMLC_SERVICE_CALL(result, name, (parameters)) and stands for one ANSI
-// Windows call (or a tiny fixed group), reporting as it does: registry calls
-// return error codes, the others a success flag with the code from
-// LastError(). Paths are ANSI texts with backslashes.
-//
-// No include guard: the interface (services/services.h) and each machine that
-// implements it include this list with RMLC_SERVICE_CALL defined, as a pure
-// virtual or as an override (RMLC_SERVICE_OVERRIDES there), so that a new call
-// is one entry here. The list undefines the macro at its end.
+// Every call of IWindowsServices, listed once as RMLC_SERVICE_CALL(result,
+// name, (parameters)); each stands for one ANSI Windows call (or a tiny fixed
+// group) and reports as it does: registry calls return error codes, the
+// others a success flag with the code from LastError(). Paths are ANSI texts
+// with backslashes. Included with the macro defined (no include guard); the
+// list undefines it at its end.
 
 // --- Registry (results are Windows error codes) ---
 // RegOpenKeyExA(parent, path, 0, access, &out).

@@ -7,6 +7,7 @@
 #include <bitset>
 #include <cstddef>
 #include <cstdint>
+#include <optional>
 #include <string>
 
 #include "services/error_codes.h"
@@ -130,9 +131,8 @@ class IWindowsServices {
 #include "services/service_calls.h"
 };
 
-// What a machine's class names to declare every call it implements:
-//   #define RMLC_SERVICE_CALL RMLC_SERVICE_OVERRIDE
-//   #include "services/service_calls.h"
+// A machine declares every call it implements by including the list with
+// "#define RMLC_SERVICE_CALL RMLC_SERVICE_OVERRIDE" in front.
 #define RMLC_SERVICE_OVERRIDE(Result, Name, Params) Result Name Params override;
 
 // The machine's code page, asked for on first use and kept from then on.
@@ -140,13 +140,11 @@ class MachineCodePage {
  public:
   explicit MachineCodePage(IWindowsServices& services) : m_services(services) {}
   const AnsiCodePage& Get() {
-    if (!m_loaded) m_codePage = m_services.CodePage();
-    m_loaded = true;
-    return m_codePage;
+    if (!m_codePage) m_codePage = m_services.CodePage();
+    return *m_codePage;
   }
 
  private:
   IWindowsServices& m_services;
-  AnsiCodePage m_codePage;
-  bool m_loaded = false;
+  std::optional<AnsiCodePage> m_codePage;
 };

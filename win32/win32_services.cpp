@@ -100,6 +100,21 @@ bool IsWindows9x() {
   return GetVersionExA(&info) && info.dwPlatformId == VER_PLATFORM_WIN32_WINDOWS;
 }
 
+// A wide function of an NT-based system, found at run time; null, with 120
+// (not implemented), on 95, 98 and Me and where the system lacks it.
+template <typename Function>
+Function WideFunction(const char* module, const char* name) {
+  const auto call = IsWindows9x() ? nullptr : LoadedFunction<Function>(module, name);
+  if (!call) SetLastError(ERROR_CALL_NOT_IMPLEMENTED);
+  return call;
+}
+
+// A wide call's text as UTF-8 when it succeeded; empty when it failed.
+bool Utf8IfDone(bool done, const WCHAR* buffer, std::string& utf8) {
+  utf8 = done ? TextFromWide(buffer, CP_UTF8) : std::string();
+  return done;
+}
+
 // Reads the wide entry that goes with the ANSI one in `out`. None, or one of
 // another name, marks the name as not held by the code page (that only makes
 // the caller more careful). Without a wide search, a "?" (never part of a
@@ -417,34 +432,17 @@ bool Win32Services::UserName(std::uint32_t capacity, std::string& name) {
 
 bool Win32Services::SpecialFolderPathWide(int csidlFolder, std::string& utf8) {
   using SpecialFolderCall = BOOL(WINAPI*)(HWND, LPWSTR, int, BOOL);
-  utf8.clear();
-  const auto call = IsWindows9x() ? nullptr
-                                  : LoadedFunction<SpecialFolderCall>("shell32.dll",
-                                                                      "SHGetSpecialFolderPathW");
-  if (!call) {
-    SetLastError(ERROR_CALL_NOT_IMPLEMENTED);
-    return false;
-  }
+  const auto call = WideFunction<SpecialFolderCall>("shell32.dll", "SHGetSpecialFolderPathW");
   WCHAR buffer[MAX_PATH] = {};
-  if (!call(nullptr, buffer, csidlFolder, FALSE)) return false;
-  utf8 = TextFromWide(buffer, CP_UTF8);
-  return true;
+  return Utf8IfDone(call && call(nullptr, buffer, csidlFolder, FALSE), buffer, utf8);
 }
 
 bool Win32Services::UserNameWide(std::string& utf8) {
   using UserNameCall = BOOL(WINAPI*)(LPWSTR, LPDWORD);
-  utf8.clear();
-  const auto call =
-      IsWindows9x() ? nullptr : LoadedFunction<UserNameCall>("advapi32.dll", "GetUserNameW");
-  if (!call) {
-    SetLastError(ERROR_CALL_NOT_IMPLEMENTED);
-    return false;
-  }
+  const auto call = WideFunction<UserNameCall>("advapi32.dll", "GetUserNameW");
   WCHAR buffer[257] = {};  // UNLEN and its NUL
   DWORD size = 257;
-  if (!call(buffer, &size)) return false;
-  utf8 = TextFromWide(buffer, CP_UTF8);
-  return true;
+  return Utf8IfDone(call && call(buffer, &size), buffer, utf8);
 }
 
 AnsiSpelling Win32Services::SpellInAnsi(const std::string& utf8, std::string& ansi) {
